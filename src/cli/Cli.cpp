@@ -1,0 +1,145 @@
+#include "cli/Cli.h"
+
+#include "cli/CliArgs.h"
+#include "model/Errors.h"
+#include "persistence/Config.h"
+#include "platform/AppPaths.h"
+
+#include <functional>
+#include <iomanip>
+#include <memory>
+#include <ostream>
+#include <sstream>
+
+namespace tralcon::cli {
+
+namespace {
+
+struct Context {
+    const CliArgs& Args;
+    std::ostream& Out;
+    std::ostream& Err;
+    std::unique_ptr<TConfiguration> Config;
+
+    // The catalogue, read on first use: commands that do not need it work
+    // without one.
+    const TConfiguration& Catalogue() {
+        if (!Config) {
+            std::string path = Args.Value("--config").value_or(DefaultConfigurationPath(ProgramDir()));
+            Config = LoadConfiguration(path);
+        }
+        return *Config;
+    }
+};
+
+// Thrown for a command line that does not make sense; exit status 2.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+std::string Hex8(std::uint32_t v) {
+    std::ostringstream s;
+    s << std::hex << std::setw(8) << std::setfill('0') << v;
+    return s.str();
+}
+
+// Pads to a width in characters, not bytes: output names are Cyrillic.
+std::string PadRight(const std::string& utf8, std::size_t width) {
+    std::size_t chars = 0;
+    for (unsigned char ch : utf8)
+        chars += (ch & 0xC0) != 0x80;
+    return chars >= width ? utf8 : utf8 + std::string(width - chars, ' ');
+}
+
+int CmdModels(Context& c) {
+    if (!c.Args.Positional().empty())
+        throw UsageError("models takes no arguments");
+    const TConfiguration& cfg = c.Catalogue();
+    for (int i = 0; i < cfg.ModelList.Count(); ++i) {
+        const TModel* m = cfg.ModelList[i];
+        c.Out << "#" << i << "  ID " << m->ID << "  ControllerID " << int(m->ControllerID)
+              << "  PowerMask " << Hex8(m->PowerMask) << "  " << m->Caption << "\n";
+        for (const TModelOutput* o : m->Outputs) {
+            c.Out << "    " << PadRight(ModelOutputName(o), 5) << " mask " << Hex8(o->Mask) << ((o->Flags & ofPowered) ? "  powered" : "")
+                  << "\n";
+        }
+    }
+    auto onOff = [](bool b) { return b ? "on" : "off"; };
+    c.Out << "MultiCascade " << onOff(cfg.MultiCascade) << "\n"
+          << "UseYearPlan " << onOff(cfg.UseYearPlan) << "\n"
+          << "UseCollisions " << onOff(cfg.UseCollisions) << "\n"
+          << "YBTime " << int(cfg.YBTime) << "\n"
+          << "AllRedTime " << int(cfg.AllRedTime) << "\n";
+    return 0;
+}
+
+struct Command {
+    const char* Name;
+    const char* Usage;
+    const char* Summary;
+    std::function<int(Context&)> Run;
+};
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {"models", "models", "print the controller catalogue and the switches", CmdModels},
+    };
+    return commands;
+}
+
+void PrintHelp(std::ostream& out) {
+    out << "Usage: tralcon-cli [--config FILE] COMMAND [ARGS]\n\n"
+           "Options:\n"
+           "  --config FILE   read the controller catalogue from FILE instead of NVT-3.cfg\n"
+           "                  beside the program\n"
+           "  --help          show this text\n\n"
+           "Commands:\n";
+    for (const Command& cmd : Commands())
+        out << "  " << std::left << std::setw(40) << cmd.Usage << cmd.Summary << "\n";
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    try {
+        CliArgs parsed(args, {"--config", "-o", "--output", "--controller", "--model", "--port"},
+                       {"--help", "-h", "--set"});
+        if (parsed.Flag("--help") || parsed.Flag("-h") || parsed.Command() == "help") {
+            PrintHelp(out);
+            return 0;
+        }
+        if (parsed.Command().empty()) {
+            PrintHelp(err);
+            return 2;
+        }
+        for (const Command& cmd : Commands()) {
+            if (parsed.Command() != cmd.Name)
+                continue;
+            Context ctx{parsed, out, err, nullptr};
+            try {
+                return cmd.Run(ctx);
+            } catch (const EUserError& e) {
+                // The catalogue is read lazily; its failure is a set-up
+                // problem, not a failure of the command.
+                if (!ctx.Config) {
+                    err << e.what() << "\n";
+                    return 2;
+                }
+                throw;
+            }
+        }
+        err << "tralcon-cli: unknown command " << parsed.Command() << " (see --help)\n";
+        return 2;
+    } catch (const std::invalid_argument& e) {
+        err << "tralcon-cli: " << e.what() << " (see --help)\n";
+        return 2;
+    } catch (const UsageError& e) {
+        err << "tralcon-cli: " << e.what() << " (see --help)\n";
+        return 2;
+    } catch (const std::exception& e) {
+        err << e.what() << "\n";
+        return 1;
+    }
+}
+
+} // namespace tralcon::cli
