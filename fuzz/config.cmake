@@ -1,0 +1,1 @@
+tralcon_fuzzer(fuzz_config fuzz_config.cpp tralcon_persistence)
