@@ -1,9 +1,11 @@
 #include "cli/Cli.h"
 
 #include "cli/CliArgs.h"
+#include "flash/ImageReader.h"
 #include "model/Errors.h"
 #include "persistence/Config.h"
 #include "platform/AppPaths.h"
+#include "platform/FileIO.h"
 
 #include <functional>
 #include <iomanip>
@@ -25,7 +27,8 @@ struct Context {
     // without one.
     const TConfiguration& Catalogue() {
         if (!Config) {
-            std::string path = Args.Value("--config").value_or(DefaultConfigurationPath(ProgramDir()));
+            std::string path =
+                Args.Value("--config").value_or(DefaultConfigurationPath(ProgramDir()));
             Config = LoadConfiguration(path);
         }
         return *Config;
@@ -60,8 +63,8 @@ int CmdModels(Context& c) {
         c.Out << "#" << i << "  ID " << m->ID << "  ControllerID " << int(m->ControllerID)
               << "  PowerMask " << Hex8(m->PowerMask) << "  " << m->Caption << "\n";
         for (const TModelOutput* o : m->Outputs) {
-            c.Out << "    " << PadRight(ModelOutputName(o), 5) << " mask " << Hex8(o->Mask) << ((o->Flags & ofPowered) ? "  powered" : "")
-                  << "\n";
+            c.Out << "    " << PadRight(ModelOutputName(o), 5) << " mask " << Hex8(o->Mask)
+                  << ((o->Flags & ofPowered) ? "  powered" : "") << "\n";
         }
     }
     auto onOff = [](bool b) { return b ? "on" : "off"; };
@@ -70,6 +73,26 @@ int CmdModels(Context& c) {
           << "UseCollisions " << onOff(cfg.UseCollisions) << "\n"
           << "YBTime " << int(cfg.YBTime) << "\n"
           << "AllRedTime " << int(cfg.AllRedTime) << "\n";
+    return 0;
+}
+
+std::string OnePositional(const Context& c, const char* what) {
+    if (c.Args.Positional().size() != 1)
+        throw UsageError(c.Args.Command() + " needs " + what);
+    return c.Args.Positional()[0];
+}
+
+int CmdDump(Context& c) {
+    const std::string path = OnePositional(c, "one image file");
+    std::string bytes, error;
+    if (!ReadWholeFile(path, &bytes, &error, 1 << 20))
+        throw EUserError(Format("Не удалось прочитать файл %s", path) + ": " + error);
+    TImageDescription image;
+    if (!ReadFlashImage(TBytes(bytes.begin(), bytes.end()), &image, &error)) {
+        c.Err << path << ": " << error << "\n";
+        return 1;
+    }
+    c.Out << DescribeFlashImage(image);
     return 0;
 }
 
@@ -83,6 +106,7 @@ struct Command {
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"models", "models", "print the controller catalogue and the switches", CmdModels},
+        {"dump", "dump IMAGE", "check a flash image (or .k0 file) and describe it", CmdDump},
     };
     return commands;
 }

@@ -1,0 +1,1 @@
+tralcon_fuzzer(fuzz_image fuzz_image.cpp tralcon_flash)
