@@ -1,22 +1,65 @@
 #include "model/Project.h"
 
+#include "model/Errors.h"
+
 namespace tralcon {
 
+TProject::TProject(const TConfiguration& config) : FConfig(&config) {
+    OnTrendGroupChanged = [this](TTrendGroup* group, bool created) {
+        TrendGroupChanged(group, created);
+    };
+    OnTimesChanged = [this] { RecalcTransitions(); };
+    ResetPhases();
+}
+
+TProject::~TProject() {
+    // Directions first, without notices: they release their outputs while
+    // the controllers still exist, and no phase needs updating any more.
+    OnTrendGroupChanged = nullptr;
+    OnTimesChanged = nullptr;
+    FPhaseList.Clear();
+    FCallPhaseList.Clear();
+    FAllRedPhaseList.Clear();
+    ClearTrendGroups();
+}
+
+// ---- Controllers -----------------------------------------------------------
+
 TController* TProject::CreateController(const TModel* model) {
+    if (model == nullptr)
+        return nullptr;
     auto* c = new TController(model);
-    ControllerList.Add(c);
+    FControllerList.Add(c);
     return c;
 }
 
-bool TProject::CanDeleteController(int i) const {
-    return ControllerList.Count() > 1 && i >= 0 && i < ControllerList.Count() &&
-           ControllerList.Items(i)->ControllerIsFree();
+TController* TProject::CreateController(std::int32_t modelID, std::uint8_t flags) {
+    auto* c = new TController(*FConfig, modelID, flags);
+    FControllerList.Add(c);
+    return c;
 }
 
-void TProject::DeleteController(int i) { ControllerList.Delete(i); }
+TController* TProject::ControllerAt(int i) const {
+    if (i < 0 || i >= FControllerList.Count())
+        return nullptr;
+    return FControllerList.Items(i);
+}
+
+bool TProject::CanDeleteController(int i) const {
+    return FControllerList.Count() > 1 && i >= 0 && i < FControllerList.Count() &&
+           FControllerList.Items(i)->ControllerIsFree();
+}
+
+bool TProject::DeleteController(int i) {
+    // A bound output would leave its direction pointing at a freed output.
+    if (!CanDeleteController(i))
+        return false;
+    FControllerList.Delete(i);
+    return true;
+}
 
 bool TProject::HasFreeOutput() const {
-    for (const TController* c : ControllerList)
+    for (const TController* c : FControllerList)
         for (const TControllerOutput* o : c->Outputs)
             if (o->Owner == nullptr)
                 return true;
@@ -30,7 +73,7 @@ TControllerOutput* TProject::FindFreeOutput(int slot) const {
     const std::uint8_t* order = slot == 0 ? forRed : (slot == 2 ? forGreen : forOther);
     for (int k = 0; k < 3; ++k) {
         const std::uint8_t capability = order[k];
-        for (TController* c : ControllerList)
+        for (TController* c : FControllerList)
             for (TControllerOutput* o : c->Outputs)
                 if (o->Owner == nullptr && (o->ModelOutput->Flags & capability) == capability)
                     return o;
@@ -42,9 +85,79 @@ std::string TProject::OutputName(const TControllerOutput* o) const {
     if (o == nullptr)
         return {};
     std::string name = ModelOutputName(o->ModelOutput);
-    if (ControllerList.Count() == 1)
+    if (FControllerList.Count() == 1)
         return name;
-    return std::to_string(ControllerList.IndexOf(o->Controller) + 1) + "-" + name;
+    return std::to_string(FControllerList.IndexOf(o->Controller) + 1) + "-" + name;
+}
+
+bool TProject::OwnsOutput(const TControllerOutput* o) const {
+    return o != nullptr && FControllerList.Contains(o->Controller) &&
+           o->Controller->Outputs.Contains(o);
+}
+
+// ---- Settings and call phases ------------------------------------------------
+
+void TProject::SetAllRedTime(std::uint8_t v) {
+    FAllRedTime = v;
+    SetPhaseMinTime(AllRedPhase(), v);
+}
+
+namespace {
+std::uint8_t WithBit(std::uint8_t options, std::uint8_t bit, bool on) {
+    return static_cast<std::uint8_t>(on ? (options | bit) : (options & ~bit));
+}
+} // namespace
+
+void TProject::SetRedBlink(bool flag) {
+    FProjectOptions = WithBit(FProjectOptions, poRedBlink, flag);
+}
+
+void TProject::SetQuickStart(bool flag) {
+    FProjectOptions = WithBit(FProjectOptions, poQuickStart, flag);
+}
+
+void TProject::SetQuickCall(bool flag) {
+    FProjectOptions = WithBit(FProjectOptions, poQuickCall, flag && FCallPhaseList.Count() >= 3);
+}
+
+bool TProject::CallPhasesEnabled() const {
+    return CallTrend() != nullptr && FCallPhaseList.Count() >= 3;
+}
+
+void TProject::EnableCallPhases(bool flag) {
+    if (flag) {
+        TPhase* entry = FCallPhaseList.Items(0);
+        Assign(entry, FPhaseList.Items(FPhaseList.Count() - 1));
+        Assign(FCallPhaseList.Items(FCallPhaseList.Count() - 1), FPhaseList.Items(0));
+        while (FCallPhaseList.Count() < 3) {
+            // The first call phase: the last working phase plus the call signal.
+            TPhase* phase = NewPhase();
+            Assign(phase, entry);
+            FCallPhaseList.Insert(1, phase);
+            if (TTrend* call = CallTrend())
+                SetPhaseTrend(phase, call, true);
+        }
+    } else {
+        while (FCallPhaseList.Count() > 2)
+            FCallPhaseList.Delete(1);
+    }
+    ComputeTransitions(FCallPhaseList);
+}
+
+void TProject::SwitchCallPhases(bool on) {
+    if (on) {
+        if (CallPhasesEnabled())
+            return;
+        if (CallTrend() == nullptr)
+            AddTrendGroup(kCallKind);
+        EnableCallPhases(true);
+    } else {
+        if (CallTrend() == nullptr && FCallPhaseList.Count() <= 2)
+            return;
+        RemoveCallGroups();
+        SetRedBlink(false);
+        EnableCallPhases(false);
+    }
 }
 
 } // namespace tralcon

@@ -110,7 +110,7 @@ TEST_F(Controllers, DeletionRules) {
     EXPECT_FALSE(Project.CanDeleteController(2));
     EXPECT_FALSE(Project.CanDeleteController(-1));
     Project.DeleteController(0);
-    EXPECT_EQ(Project.ControllerList.Count(), 1);
+    EXPECT_EQ(Project.ControllerList().Count(), 1);
     EXPECT_EQ(Project.ControllerAt(0), second);
     (void)only;
 }

@@ -1,0 +1,83 @@
+// Recomputing every transition is what each edit of a green set, a time or a
+// direction costs, so it has to stay well below what a user can notice.
+
+#include "model/Project.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace tralcon {
+namespace {
+
+std::unique_ptr<TConfiguration> Catalogue() {
+    auto config = std::make_unique<TConfiguration>();
+    TIntegerList red, yellow, green;
+    for (int i = 0; i < 32; ++i) {
+        red.Add(1 << (i % 31));
+        yellow.Add(1 << ((i + 7) % 31));
+        green.Add(1 << ((i + 13) % 31));
+    }
+    config->ModelList.Add(new TModel("Bench", 3, 1, &red, &yellow, &green, nullptr, 0));
+    return config;
+}
+
+// 40 directions (4 trams and the call panel among them), 9 working phases
+// and 3 call phases, with times that make several steps per transition.
+void BuildLargeProject(TProject& p) {
+    p.CreateController(p.Config().ModelList[0]);
+    p.CreateController(p.Config().ModelList[0]);
+    static const int kinds[] = {4, 0, 0, 0, 1, 1, 2, 3, 9, 0};
+    for (int i = 0; i < 39; ++i)
+        p.AddTrendGroup(kinds[i % 10]);
+    for (int row = 0; row < p.TrendCount(); ++row) {
+        TTrend* s = p.TrendAt(row);
+        s->SetTime(2, static_cast<std::uint8_t>(3 + row % 5));
+        s->SetTime(3, static_cast<std::uint8_t>(1 + row % 3));
+        s->SetTime(4, static_cast<std::uint8_t>(row % 2));
+        s->SetTime(8, static_cast<std::uint8_t>(1 + row % 4));
+        s->SetTime(7, static_cast<std::uint8_t>(2 + row % 4));
+    }
+    while (p.PhaseList().Count() < 9)
+        p.CopyPhase(p.PhaseAt(0));
+    for (int row = 0; row < p.TrendCount(); ++row)
+        for (int phase = 0; phase < 9; ++phase)
+            if ((row + phase) % 3 == 0)
+                p.SetPhaseTrend(p.PhaseAt(phase), p.TrendAt(row), true);
+    p.SwitchCallPhases(true);
+    p.CopyPhase(p.PhaseAt(9));
+    p.CopyPhase(p.PhaseAt(9));
+}
+
+void BM_RecalcTransitions(benchmark::State& state) {
+    auto config = Catalogue();
+    TProject p(*config);
+    BuildLargeProject(p);
+    if (p.TrendGroupList().Count() != 40 || p.PhaseCount() != 12) {
+        state.SkipWithError("the project is not the intended size");
+        return;
+    }
+    int steps = 0;
+    for (auto _ : state) {
+        p.RecalcTransitions();
+        benchmark::DoNotOptimize(steps = p.PhaseAt(0)->StepCount());
+    }
+    state.counters["signals"] = p.TrendCount();
+    state.counters["steps_phase1"] = steps;
+}
+BENCHMARK(BM_RecalcTransitions)->Unit(benchmark::kMicrosecond);
+
+// A user's edit: one time changes, every transition is recomputed.
+void BM_SetTimeRecomputes(benchmark::State& state) {
+    auto config = Catalogue();
+    TProject p(*config);
+    BuildLargeProject(p);
+    TTrend* s = p.TrendAt(0);
+    std::uint8_t v = 0;
+    for (auto _ : state)
+        s->SetTime(11, ++v); // a state outside the chains, so every call changes it
+}
+BENCHMARK(BM_SetTimeRecomputes)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace tralcon
