@@ -1,0 +1,1 @@
+tralcon_fuzzer(fuzz_programmer fuzz_programmer.cpp tralcon_programmer_core)
