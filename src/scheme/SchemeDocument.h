@@ -19,6 +19,10 @@ class TSchemeDocument {
     TSchemeDocument() = default;
     TSchemeDocument(const TSchemeDocument&) = delete;
     TSchemeDocument& operator=(const TSchemeDocument&) = delete;
+    // A project read into a fresh document is moved in only when the whole
+    // file was read.
+    TSchemeDocument(TSchemeDocument&&) noexcept = default;
+    TSchemeDocument& operator=(TSchemeDocument&&) noexcept = default;
 
     // --- background picture
     // Takes the bytes when they are a readable GIF file and returns true;

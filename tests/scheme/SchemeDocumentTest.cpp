@@ -126,6 +126,17 @@ TEST_F(SchemeRows, RemovingAndClearing) {
     EXPECT_EQ(Doc.RowCount(), 0);
 }
 
+TEST_F(SchemeRows, MovingADocumentKeepsObjectsRowsAndPicture) {
+    ASSERT_TRUE(Doc.LoadSchemeBackground(EncodeGif(test::Picture(8, 8, 2))));
+    TvxSchemeObject* o = Doc.RowObjects(3)[0];
+    TSchemeDocument other;
+    other = std::move(Doc);
+    EXPECT_EQ(other.RowCount(), 5);
+    EXPECT_EQ(other.RowOf(o), 3);
+    EXPECT_EQ(other.Count(), 5);
+    EXPECT_TRUE(other.HasBackground());
+}
+
 TEST(SchemeBackground, ReadableBlobIsKeptAndAnUnreadableOneDropped) {
     TSchemeDocument doc;
     std::string gif = EncodeGif(test::Picture(200, 200, 16));
