@@ -6,7 +6,9 @@
 #include "persistence/Config.h"
 #include "platform/AppPaths.h"
 #include "platform/FileIO.h"
+#include "programmer/ProgSession.h"
 
+#include <array>
 #include <functional>
 #include <iomanip>
 #include <memory>
@@ -96,6 +98,54 @@ int CmdDump(Context& c) {
     return 0;
 }
 
+// The programmer's status texts go to the output as they change, one a line
+// (it sets the same text again for every block).
+TSessionOptions ProgrammerOptions(const Context& c) {
+    if (!c.Args.Positional().empty())
+        throw UsageError(c.Args.Command() + " takes no arguments");
+    TSessionOptions o;
+    o.Port = c.Args.Value("--port").value_or("");
+    if (o.Port.empty())
+        throw UsageError(c.Args.Command() + " needs --port DEVICE");
+    o.OnStatus = [&out = c.Out, last = std::string()](const std::string& text) mutable {
+        if (text != last)
+            out << text << std::endl;
+        last = text;
+    };
+    return o;
+}
+
+// The status lines already said what went wrong; a port that did not open
+// also says why.
+int ExchangeFailed(const Context& c, const TSessionResult& r) {
+    if (!r.OpenError.empty())
+        c.Err << c.Args.Value("--port").value_or("") << ": " << r.OpenError << "\n";
+    return 1;
+}
+
+int CmdRead(Context& c) {
+    TSessionOptions options = ProgrammerOptions(c);
+    const std::string path = c.Args.Value("-o").value_or(c.Args.Value("--output").value_or(""));
+    if (path.empty())
+        throw UsageError("read needs -o OUT.bin");
+    std::array<std::uint8_t, MaxImageSize> flash{};
+    const TSessionResult r = ReadController(options, flash);
+    if (!r.Succeeded)
+        return ExchangeFailed(c, r);
+    std::string error;
+    const std::string_view bytes(reinterpret_cast<const char*>(flash.data()), flash.size());
+    if (!WriteFileAtomically(path, bytes, &error)) {
+        c.Err << Format("Не удалось записать файл %s", path) << ": " << error << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int CmdClock(Context& c) {
+    const TSessionResult r = ControllerClock(ProgrammerOptions(c), c.Args.Flag("--set"));
+    return r.Succeeded ? 0 : ExchangeFailed(c, r);
+}
+
 struct Command {
     const char* Name;
     const char* Usage;
@@ -107,6 +157,9 @@ const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"models", "models", "print the controller catalogue and the switches", CmdModels},
         {"dump", "dump IMAGE", "check a flash image (or .k0 file) and describe it", CmdDump},
+        {"read", "read --port DEV -o OUT.bin", "read a controller's flash into a file", CmdRead},
+        {"clock", "clock --port DEV [--set]", "read a controller's clock, or set it from the PC's",
+         CmdClock},
     };
     return commands;
 }
