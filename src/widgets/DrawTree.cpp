@@ -60,7 +60,7 @@ TDrawTree::TDrawTree(QWidget* parent) : QTreeWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setAllColumnsShowFocus(true);
-    setIndentation(18);
+    setIndentation(10);
     setRootIsDecorated(true);
     setExpandsOnDoubleClick(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -138,12 +138,22 @@ void TDrawTree::PaintCell(QPainter& p, QTreeWidgetItem* item, int column, const 
         DrawFramedCell(p, r);
     else
         DrawCell(p, r, look.Color, selected);
-    DrawCellText(p, r, look.Text, look.TextColor, &font());
+    p.setFont(font());
+    QRect textRect = r;
     if (!look.Image.isNull()) {
         const QSize s = look.Image.deviceIndependentSize().toSize();
-        p.drawPixmap(r.right() + 1 - look.ImageFromRight, r.top() + (r.height() - s.height()) / 2,
-                     look.Image);
+        const int left = r.right() + 1 - look.ImageFromRight;
+        p.save();
+        p.setClipRect(r.adjusted(1, 1, -1, -1));
+        p.drawPixmap(left, r.top() + (r.height() - s.height()) / 2, look.Image);
+        p.restore();
+        // The text keeps clear of the picture's right end when there is room.
+        const int room = r.width() - kImageRoom;
+        if (room >= p.fontMetrics().horizontalAdvance(look.Text) + 2)
+            textRect.setWidth(room);
+        (void)left;
     }
+    DrawCellText(p, textRect, look.Text, look.TextColor, &font());
     p.restore();
 }
 

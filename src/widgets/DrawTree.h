@@ -51,6 +51,8 @@ class TDrawTree : public QTreeWidget {
     Q_OBJECT
   public:
     static constexpr int kRowHeight = 19;
+    // The width at a cell's right end that a cell's picture shows in.
+    static constexpr int kImageRoom = 14;
 
     explicit TDrawTree(QWidget* parent = nullptr);
 

@@ -1,0 +1,25 @@
+#pragma once
+// The application object: an exception that escapes an event handler is
+// shown in the standard error box and the program goes on.
+
+#include <QApplication>
+
+#include <functional>
+
+namespace tralcon {
+
+inline constexpr const char* kApplicationTitle = "Конфигуратор контроллеров НВТ";
+
+class TApplication : public QApplication {
+    Q_OBJECT
+  public:
+    TApplication(int& argc, char** argv);
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // Shows an escaped exception's message; the standard error box unless
+    // replaced.
+    std::function<void(const QString& message)> OnException;
+};
+
+} // namespace tralcon

@@ -1,0 +1,114 @@
+#include "mainwindow/MainServices.h"
+
+#include "model/Errors.h"
+#include "model/Project.h"
+#include "persistence/Config.h"
+#include "platform/AppPaths.h"
+#include "platform/FileAssoc.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QPushButton>
+
+namespace tralcon {
+
+void TMainDialogs::ShowMessage(QWidget* parent, const QString& caption, const QString& text,
+                               QMessageBox::Icon icon) {
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void TMainDialogs::ShowException(QWidget* parent, const QString& text) {
+    QString title = qApp->property("applicationTitle").toString();
+    if (title.isEmpty())
+        title = QApplication::applicationName();
+    ShowMessage(parent, title, text, QMessageBox::Critical);
+}
+
+TMainDialogs::TSaveChoice TMainDialogs::AskSaveChanges(QWidget* parent,
+                                                       const QString& projectName) {
+    QMessageBox box(QMessageBox::Warning, qApp->property("applicationTitle").toString(),
+                    QStringLiteral("Проект «%1» изменен. Сохранить изменения?").arg(projectName),
+                    QMessageBox::NoButton, parent);
+    QPushButton* save = box.addButton(QStringLiteral("Сохранить"), QMessageBox::AcceptRole);
+    QPushButton* discard =
+        box.addButton(QStringLiteral("Не сохранять"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return TSaveChoice::Save;
+    if (box.clickedButton() == discard)
+        return TSaveChoice::Discard;
+    return TSaveChoice::Cancel;
+}
+
+namespace {
+
+std::optional<QString> RunFileDialog(QWidget* parent, const TFileDialogSpec& spec,
+                                     const QString& current, bool save) {
+    QFileDialog dlg(parent, spec.Title);
+    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dlg.setNameFilter(spec.Filter);
+    dlg.setDefaultSuffix(spec.DefaultSuffix);
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, !spec.ConfirmOverwrite);
+    dlg.setOption(QFileDialog::ReadOnly, false);
+    if (!current.isEmpty())
+        dlg.selectFile(current);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dlg.selectedFiles().constFirst();
+}
+
+} // namespace
+
+std::optional<QString> TMainDialogs::OpenFileName(QWidget* parent, const TFileDialogSpec& spec,
+                                                  const QString& current) {
+    return RunFileDialog(parent, spec, current, false);
+}
+
+std::optional<QString> TMainDialogs::SaveFileName(QWidget* parent, const TFileDialogSpec& spec,
+                                                  const QString& current) {
+    return RunFileDialog(parent, spec, current, true);
+}
+
+namespace {
+
+// Stands in until the project file reader and writer are part of the build.
+class TMissingProjectFiles : public TProjectFiles {
+  public:
+    std::unique_ptr<TProject> Load(const std::string& path, const TConfiguration&) override {
+        throw EUserError(Format("Файл %s: чтение проектов недоступно в этой сборке", path));
+    }
+    void Save(const TProject&, const std::string& path) override {
+        throw EUserError(Format("Файл %s: запись проектов недоступна в этой сборке", path));
+    }
+};
+
+} // namespace
+
+std::unique_ptr<TProjectFiles> MakeProjectFiles() {
+    // Waits for the project file (SaveProject/LoadProject).
+    return std::make_unique<TMissingProjectFiles>();
+}
+
+TFlashBuilder MakeFlashBuilder() {
+    // Waits for the flash compiler (BuildFlashImage).
+    return [](const TProject&, int) -> TBytes {
+        throw EUserError("Компилятор прошивок недоступен в этой сборке");
+    };
+}
+
+TMainFormEnv TMainFormEnv::FromProcess(const std::vector<std::string>& args) {
+    TMainFormEnv env;
+    env.ProgramDir = ::tralcon::ProgramDir();
+    env.ConfigPath = DefaultConfigurationPath(env.ProgramDir);
+    env.SettingsPath = SettingsFilePath(env.ProgramDir);
+    env.Args = args;
+    env.RegisterFileType = [] { ::tralcon::RegisterFileType(ProgramPath(), UserDataDir()); };
+    return env;
+}
+
+} // namespace tralcon

@@ -1,0 +1,166 @@
+#pragma once
+// Fakes for the main window's dialogs and project files, and a window set up
+// in a temporary folder of its own.
+
+#include "TestUtil.h"
+#include "mainwindow/Main.h"
+#include "model/Errors.h"
+#include "model/Project.h"
+#include "platform/Cp1251.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <deque>
+#include <map>
+#include <memory>
+
+namespace tralcon::test {
+
+class TFakeDialogs : public TMainDialogs {
+  public:
+    struct Message {
+        QString Caption;
+        QString Text;
+        QMessageBox::Icon Icon;
+    };
+    QList<Message> Messages;
+    QStringList Exceptions;
+    std::deque<std::optional<QString>> OpenAnswers;
+    std::deque<std::optional<QString>> SaveAnswers;
+    QList<TFileDialogSpec> SaveSpecs;
+    QStringList SaveOffered; // the file name each save dialog showed
+    std::deque<TSaveChoice> CloseAnswers;
+    int CloseQuestions = 0;
+
+    void ShowMessage(QWidget*, const QString& caption, const QString& text,
+                     QMessageBox::Icon icon) override {
+        Messages.push_back({caption, text, icon});
+    }
+    void ShowException(QWidget*, const QString& text) override { Exceptions << text; }
+    TSaveChoice AskSaveChanges(QWidget*, const QString&) override {
+        ++CloseQuestions;
+        if (CloseAnswers.empty())
+            return TSaveChoice::Cancel;
+        const TSaveChoice c = CloseAnswers.front();
+        CloseAnswers.pop_front();
+        return c;
+    }
+    std::optional<QString> OpenFileName(QWidget*, const TFileDialogSpec&, const QString&) override {
+        if (OpenAnswers.empty())
+            return std::nullopt;
+        auto a = OpenAnswers.front();
+        OpenAnswers.pop_front();
+        return a;
+    }
+    std::optional<QString> SaveFileName(QWidget*, const TFileDialogSpec& spec,
+                                        const QString& current) override {
+        SaveSpecs << spec;
+        SaveOffered << current;
+        if (SaveAnswers.empty())
+            return std::nullopt;
+        auto a = SaveAnswers.front();
+        SaveAnswers.pop_front();
+        return a;
+    }
+};
+
+// Keeps what the window saves in memory: enough of a project to see that
+// the window hands the right one over and shows what comes back.
+class TFakeFiles : public TProjectFiles {
+  public:
+    struct Snapshot {
+        std::string Name;
+        std::uint8_t SystemID = 1;
+        std::uint8_t Options = 0;
+        std::uint8_t AllRedTime = 3;
+        std::vector<std::pair<std::int32_t, std::uint8_t>> Controllers;
+    };
+    std::map<std::string, Snapshot> Files;
+    bool FailSave = false;
+    int Loads = 0;
+
+    std::unique_ptr<TProject> Load(const std::string& path, const TConfiguration& config) override {
+        ++Loads;
+        auto it = Files.find(path);
+        if (it == Files.end())
+            throw EUserError(Format("Файл %s поврежден или имеет неправильный формат", path));
+        auto p = std::make_unique<TProject>(config);
+        p->SetProjectName(it->second.Name);
+        p->SetSystemID(it->second.SystemID);
+        p->SetProjectOptions(it->second.Options);
+        p->SetAllRedTime(it->second.AllRedTime);
+        for (auto [id, flags] : it->second.Controllers)
+            p->CreateController(id, flags);
+        return p;
+    }
+    void Save(const TProject& project, const std::string& path) override {
+        if (FailSave)
+            throw EUserError(Format("Не удалось записать файл %s", path));
+        Snapshot s;
+        s.Name = project.ProjectName();
+        s.SystemID = project.SystemID();
+        s.Options = project.ProjectOptions();
+        s.AllRedTime = project.AllRedTime();
+        for (const TController* c : project.ControllerList())
+            s.Controllers.emplace_back(c->Model->ID, c->Flags);
+        Files[path] = s;
+    }
+};
+
+inline std::string BundledCatalogue() {
+    return ReadBytes(std::string(TRALCON_SOURCE_DIR) + "/data/NVT-3.cfg");
+}
+
+// A window over a temporary folder that stands for the program's own.
+struct TWindowFixture {
+    TempDir Dir;
+    TFakeDialogs Dialogs;
+    TFakeFiles Files;
+    std::vector<std::pair<const TProject*, int>> Built; // images asked for
+    std::function<TBytes(int)> Image = [](int i) { return TBytes(100, std::uint8_t(i + 1)); };
+    std::unique_ptr<TMainForm> Form;
+
+    // configCp1251: the configuration file's bytes; none leaves it missing.
+    explicit TWindowFixture(const std::optional<std::string>& configCp1251 = BundledCatalogue(),
+                            std::vector<std::string> args = {}) {
+        if (configCp1251)
+            WriteBytes(Dir.File("NVT-3.cfg"), *configCp1251);
+        Create(std::move(args));
+    }
+    TMainFormEnv Env(std::vector<std::string> args) {
+        TMainFormEnv env;
+        env.ProgramDir = Dir.Path();
+        env.ConfigPath = Dir.File("NVT-3.cfg");
+        env.SettingsPath = Dir.File("NVT-3.ini");
+        env.Args = std::move(args);
+        env.Dialogs = &Dialogs;
+        env.Files = &Files;
+        env.BuildImage = [this](const TProject& p, int i) {
+            Built.emplace_back(&p, i);
+            return Image(i);
+        };
+        return env;
+    }
+    void Create(std::vector<std::string> args = {}) {
+        Form.reset();
+        Form = std::make_unique<TMainForm>(Env(std::move(args)));
+    }
+    // Shown and active: the controllers page's add rule asks for it.
+    bool ShowActive() {
+        Form->show();
+        QApplication::setActiveWindow(Form.get());
+        return QTest::qWaitForWindowActive(Form.get());
+    }
+    // Closes without the question (the test is done with it).
+    ~TWindowFixture() {
+        if (Form)
+            Form->SetModified(false);
+    }
+};
+
+inline std::string Cp(const std::string& utf8) {
+    return ToCp1251(utf8);
+}
+
+} // namespace tralcon::test

@@ -1,0 +1,814 @@
+// The main window on the offscreen platform: start-up, the new-project and
+// file commands, recent files, closing, the caption, the add and delete
+// rules, the header's modified-flag rules, help, export and the error box.
+
+#include "GuiTestUtil.h"
+
+#include "app/Application.h"
+#include "mainwindow/About.h"
+#include "mainwindow/Help.h"
+#include "mainwindow/SerlinkLoader.h"
+#include "widgets/DrawGrid.h"
+#include "widgets/DrawTree.h"
+#include "widgets/vxEdit.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QToolBar>
+
+#include <filesystem>
+
+using namespace tralcon;
+using namespace tralcon::test;
+
+namespace {
+
+// Two models and the switches of the caller's choice.
+std::string Catalogue(bool multiCascade, bool yearPlan, bool collisions) {
+    std::string text = "[General]\n";
+    if (multiCascade)
+        text += "MultiCascade=0\n"; // presence counts, not the value
+    if (yearPlan)
+        text += "UseYearPlan=1\n";
+    if (collisions)
+        text += "UseCollisions=1\n";
+    text += "[Model#0]\nID=10\nCaption=Малый\nRedOrder=1,2\nYellowOrder=4\nGreenOrder=8,10\n"
+            "[Model#1]\nID=20\nCaption=Универсальный\nUniversalOrder=1,2,4\n";
+    return Cp(text);
+}
+
+QStringList Captions(const QMenu* menu) {
+    QStringList out;
+    for (const QAction* a : menu->actions())
+        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+
+bool ButtonShown(const QPushButton* b) {
+    auto* a = qobject_cast<QAction*>(b->property("toolbarAction").value<QObject*>());
+    return a != nullptr && a->isVisible();
+}
+
+void TriggerModel(QMenu* menu, int index) {
+    emit menu->aboutToShow();
+    menu->actions().at(index)->trigger();
+}
+
+} // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void startupWithBundledCatalogue();
+    void startupErrorsEndWithMessageBox_data();
+    void startupErrorsEndWithMessageBox();
+    void switchesHidePageButtons();
+    void newProjectThroughMenus();
+    void addingAndDeletingControllers();
+    void openAndSaveRoundTrip();
+    void failedOpenAndSaveChangeNothing();
+    void saveAsOffersTheNameWithoutBlanks();
+    void recentFilesKeepFiveNewestFirst();
+    void recentFilesSurviveARestart();
+    void closingAsksAndCancelKeepsTheWindow();
+    void captionRule();
+    void commandLineProjectErrorEscapes();
+    void plusMinusRulesPerPage();
+    void plusFollowsModelChangesWhenIdle();
+    void contextMenuShowsEnabledActionsUnderTheirHints();
+    void headerModifiedFlagRules();
+    void lampTypeToggles();
+    void helpContexts();
+    void aboutShowsTheBuildVersion();
+    void exportNeedsTheLibrary();
+    void exportWritesImageFiles();
+    void exportReportsAnImageTooLarge();
+    void programmingGoesThroughTheLibrary();
+    void escapedExceptionIsShownAndTheProgramGoesOn();
+};
+
+void MainFormTest::startupWithBundledCatalogue() {
+    TWindowFixture f;
+    TMainForm& w = *f.Form;
+    QVERIFY(!w.StartupFailed());
+    QVERIFY(f.Dialogs.Messages.isEmpty());
+    const TConfiguration& cfg = w.Config();
+    QCOMPARE(w.Project().ControllerList().Count(), 1);
+    QCOMPARE(w.Project().ControllerAt(0)->Model, cfg.ModelList[0]);
+    QVERIFY(!w.Modified());
+    QVERIFY(w.NewProjectMode());
+    QCOMPARE(w.windowTitle(), QStringLiteral("Новый перекресток"));
+    QCOMPARE(w.edProjectName->text(), QStringLiteral("Новый перекресток"));
+    QCOMPARE(w.seSystemID->Value(), 1);
+    QCOMPARE(w.udAllRedTime->Value(), 3);
+    QCOMPARE(w.ActivePage(), int(pgControllers));
+
+    // One entry per model in the new-project menu and the context submenu.
+    QCOMPARE(w.PopupModels->actions().size(), cfg.ModelList.Count());
+    QCOMPARE(Captions(w.PopupModels), Captions(w.PopupNewModels));
+    QCOMPARE(w.PopupModels->actions().at(0)->text(),
+             QString::fromStdString(cfg.ModelList[0]->Caption));
+    QCOMPARE(w.PopupModels->actions().at(0)->toolTip(),
+             QStringLiteral("Модель ") + QString::fromStdString(cfg.ModelList[0]->Caption));
+
+    // The controller's tree node, export entry and output submenu.
+    QCOMPARE(w.vtControllers->topLevelItemCount(), 1);
+    QCOMPARE(w.vtControllers->topLevelItem(0)->childCount(),
+             w.Project().ControllerAt(0)->Outputs.Count());
+    QCOMPARE(w.vtControllers->currentItem(), w.vtControllers->topLevelItem(0));
+    const QString entry = QStringLiteral("1. ") + QString::fromStdString(cfg.ModelList[0]->Caption);
+    QCOMPARE(Captions(w.PopupControllers),
+             (QStringList{QStringLiteral("Сохранить в файл…"), QStringLiteral("-"), entry}));
+    QCOMPARE(Captions(w.PopupOutputs),
+             (QStringList{QStringLiteral("[Нет]"), QStringLiteral("-"), entry}));
+    QCOMPARE(w.PopupOutputs->actions().at(2)->menu()->actions().size(),
+             w.Project().ControllerAt(0)->Outputs.Count());
+
+    // The open menu has its first entry, no paths; export has no library.
+    QCOMPARE(Captions(w.PopupOpen), QStringList{QStringLiteral("Открыть…")});
+    QVERIFY(!w.actExport->isEnabled());
+    QVERIFY(ButtonShown(w.btnCollisions));
+    QVERIFY(ButtonShown(w.btnYearPlan));
+    for (int i = 0; i < kPageCount; ++i)
+        QCOMPARE(w.PageButtons[i]->property("tag").toInt(), i);
+
+    // Actions with their shortcuts and hints.
+    QCOMPARE(w.actNew->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    QCOMPARE(w.actPlus->shortcut(), QKeySequence(QStringLiteral("Ctrl+Insert")));
+    QCOMPARE(w.actMinus->shortcut(), QKeySequence(QStringLiteral("Ctrl+Delete")));
+    QCOMPARE(w.actExit->shortcut(), QKeySequence(QStringLiteral("Alt+X")));
+    QVERIFY(w.actSaveAs->shortcut().isEmpty());
+    QCOMPARE(w.actExport->toolTip(), QStringLiteral("Перезаписать флэш-память контроллера"));
+    QCOMPARE(w.actExit->text(), QStringLiteral("Выход"));
+    QVERIFY(!w.actNew->icon().isNull());
+}
+
+void MainFormTest::startupErrorsEndWithMessageBox_data() {
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<QString>("config");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing") << false << QString() << QStringLiteral("Файл NVT-3.cfg не найден");
+    QTest::newRow("no usable model")
+        << true << QStringLiteral("[General]\nMultiCascade=1\n[Model#0]\nCaption=x\n")
+        << QStringLiteral("Файл NVT-3.cfg имеет неправильный формат\r\nили поврежден");
+}
+
+void MainFormTest::startupErrorsEndWithMessageBox() {
+    QFETCH(bool, present);
+    QFETCH(QString, config);
+    QFETCH(QString, message);
+    std::optional<std::string> bytes;
+    if (present)
+        bytes = Cp(config.toStdString());
+    TWindowFixture f(bytes);
+    QVERIFY(f.Form->StartupFailed());
+    QCOMPARE(f.Dialogs.Messages.size(), 1);
+    QCOMPARE(f.Dialogs.Messages[0].Caption, QStringLiteral("Ошибка"));
+    QCOMPARE(f.Dialogs.Messages[0].Text, message);
+    QCOMPARE(f.Dialogs.Messages[0].Icon, QMessageBox::Critical);
+    // Nothing of the half-made window asks anything when it goes.
+    QVERIFY(f.Form->close());
+    QCOMPARE(f.Dialogs.CloseQuestions, 0);
+}
+
+void MainFormTest::switchesHidePageButtons() {
+    TWindowFixture f(Catalogue(false, false, false));
+    QVERIFY(!ButtonShown(f.Form->btnCollisions));
+    QVERIFY(!ButtonShown(f.Form->btnYearPlan));
+    QVERIFY(ButtonShown(f.Form->btnPhases));
+    TWindowFixture g(Catalogue(false, true, true));
+    QVERIFY(ButtonShown(g.Form->btnCollisions));
+    QVERIFY(ButtonShown(g.Form->btnYearPlan));
+}
+
+void MainFormTest::newProjectThroughMenus() {
+    TWindowFixture f(Catalogue(true, true, true));
+    TMainForm& w = *f.Form;
+    w.edProjectName->setText(QStringLiteral("Проспект Мира"));
+    w.seSystemID->SetValue(9);
+    QVERIFY(w.Modified());
+
+    // The context menu's submenu: a new project of the second model.
+    TriggerModel(w.PopupNewModels, 1);
+    QCOMPARE(w.Project().ControllerList().Count(), 1);
+    QCOMPARE(w.Project().ControllerAt(0)->Model->ID, 20);
+    QCOMPARE(w.Project().ProjectName(), std::string("Новый перекресток"));
+    QCOMPARE(w.edProjectName->text(), QStringLiteral("Новый перекресток"));
+    QCOMPARE(w.seSystemID->Value(), 1);
+    QVERIFY(w.Modified()); // a project started from the menu is modified at once
+    QCOMPARE(w.vtControllers->topLevelItemCount(), 1);
+    QCOMPARE(w.vtControllers->topLevelItem(0)->childCount(), 3);
+    QCOMPARE(Captions(w.PopupControllers).last(), QStringLiteral("1. Универсальный"));
+
+    // actNew opens PopupModels in new-project mode and clears the model.
+    w.actNew->trigger();
+    QVERIFY(w.NewProjectMode());
+    QTRY_VERIFY(w.PopupModels->isVisible());
+    QCOMPARE(w.ChosenModel(), nullptr);
+    w.PopupModels->actions().at(0)->trigger();
+    w.PopupModels->close();
+    QCOMPARE(w.Project().ControllerList().Count(), 1);
+    QCOMPARE(w.Project().ControllerAt(0)->Model->ID, 10);
+    QCOMPARE(w.ChosenModel(), w.Config().ModelList[0]);
+    QVERIFY(!w.NewProjectMode());
+}
+
+void MainFormTest::addingAndDeletingControllers() {
+    TWindowFixture f(Catalogue(true, true, true));
+    TMainForm& w = *f.Form;
+    QVERIFY(f.ShowActive());
+    w.UpdateEditActions();
+    QVERIFY(w.actPlus->isEnabled());
+    QVERIFY(!w.actMinus->isEnabled()); // the last controller stays
+    w.actPlus->trigger();
+    QVERIFY(!w.NewProjectMode());
+    QTRY_VERIFY(w.PopupModels->isVisible());
+    w.PopupModels->actions().at(1)->trigger();
+    w.PopupModels->close();
+    QCOMPARE(w.Project().ControllerList().Count(), 2);
+    QVERIFY(w.Modified());
+    QCOMPARE(w.vtControllers->topLevelItemCount(), 2);
+    QCOMPARE(w.SelectedController(), 1);
+    QCOMPARE(Captions(w.PopupControllers),
+             (QStringList{QStringLiteral("Сохранить в файл…"), QStringLiteral("-"),
+                          QStringLiteral("1. Малый"), QStringLiteral("2. Универсальный")}));
+    // Output names carry the controller number once there are two.
+    QCOMPARE(w.PopupOutputs->actions().at(2)->menu()->actions().at(0)->text(),
+             QStringLiteral("1-1к"));
+    w.SetModified(false);
+    w.UpdateEditActions();
+    QVERIFY(w.actMinus->isEnabled());
+    QCOMPARE(w.actMinus->toolTip(), QStringLiteral("Удалить контроллер"));
+    w.actMinus->trigger();
+    QCOMPARE(w.Project().ControllerList().Count(), 1);
+    QCOMPARE(w.vtControllers->topLevelItemCount(), 1);
+    QVERIFY(w.Modified());
+    QCOMPARE(Captions(w.PopupControllers).size(), 3);
+    QCOMPARE(w.PopupOutputs->actions().at(2)->menu()->actions().at(0)->text(),
+             QStringLiteral("1к"));
+}
+
+void MainFormTest::openAndSaveRoundTrip() {
+    TWindowFixture f(Catalogue(true, true, true));
+    TMainForm& w = *f.Form;
+    const QString path = QString::fromStdString(f.Dir.File("Перекресток.NVT"));
+    // Start-up left new-project mode on: a new project of the second model.
+    TriggerModel(w.PopupModels, 1);
+    w.edProjectName->setText(QStringLiteral("Ленина - Мира"));
+    w.seSystemID->SetValue(17);
+
+    // Save on a project without a file runs Save As.
+    f.Dialogs.SaveAnswers.push_back(path);
+    w.actSave->trigger();
+    QCOMPARE(f.Dialogs.SaveSpecs.size(), 1);
+    QCOMPARE(f.Dialogs.SaveSpecs[0].Title, QStringLiteral("Сохранение проекта"));
+    QCOMPARE(f.Dialogs.SaveSpecs[0].Filter, QStringLiteral("Проекты НВТ-3 (*.NVT)"));
+    QCOMPARE(f.Dialogs.SaveSpecs[0].DefaultSuffix, QStringLiteral("NVT"));
+    QVERIFY(f.Dialogs.SaveSpecs[0].ConfirmOverwrite);
+    QVERIFY(!w.Modified());
+    QCOMPARE(w.SaveFileName(), path);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Ленина - Мира - ") + path);
+    QCOMPARE(w.RecentFiles(), QStringList{path});
+    const TFakeFiles::Snapshot& saved = f.Files.Files.at(path.toStdString());
+    QCOMPARE(saved.Name, std::string("Ленина - Мира"));
+    QCOMPARE(int(saved.SystemID), 17);
+    QCOMPARE(saved.Controllers.size(), std::size_t(1));
+    QCOMPARE(saved.Controllers[0].first, 20);
+
+    // A second Save writes to the same file without asking.
+    w.seSystemID->SetValue(18);
+    w.actSave->trigger();
+    QCOMPARE(f.Dialogs.SaveSpecs.size(), 1);
+    QCOMPARE(int(f.Files.Files.at(path.toStdString()).SystemID), 18);
+
+    // A new project forgets the file; opening it brings everything back.
+    TriggerModel(w.PopupNewModels, 0);
+    QVERIFY(w.SaveFileName().isEmpty());
+    QCOMPARE(w.windowTitle(), QStringLiteral("Новый перекресток"));
+    QVERIFY(w.OpenProject(path));
+    QVERIFY(!w.Modified());
+    QCOMPARE(w.Project().ProjectName(), std::string("Ленина - Мира"));
+    QCOMPARE(w.edProjectName->text(), QStringLiteral("Ленина - Мира"));
+    QCOMPARE(w.seSystemID->Value(), 18);
+    QCOMPARE(w.Project().ControllerList().Count(), 1);
+    QCOMPARE(w.Project().ControllerAt(0)->Model->ID, 20);
+    QCOMPARE(w.vtControllers->topLevelItemCount(), 1);
+    QCOMPARE(Captions(w.PopupControllers).last(), QStringLiteral("1. Универсальный"));
+    QCOMPARE(w.OpenFileName(), path);
+    QCOMPARE(w.SaveFileName(), path);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Ленина - Мира - ") + path);
+    QCOMPARE(w.RecentFiles(), QStringList{path});
+
+    // Open through the open menu's dialog entry.
+    TriggerModel(w.PopupNewModels, 0);
+    f.Dialogs.OpenAnswers.push_back(path);
+    w.PopupOpen->actions().at(0)->trigger();
+    QCOMPARE(w.Project().ProjectName(), std::string("Ленина - Мира"));
+    // And through the recent entry.
+    TriggerModel(w.PopupNewModels, 0);
+    w.PopupOpen->actions().at(2)->trigger();
+    QCOMPARE(w.Project().ProjectName(), std::string("Ленина - Мира"));
+    QVERIFY(!w.Modified());
+}
+
+void MainFormTest::failedOpenAndSaveChangeNothing() {
+    TWindowFixture f(Catalogue(true, true, true));
+    TMainForm& w = *f.Form;
+    const QString good = QString::fromStdString(f.Dir.File("a.NVT"));
+    f.Dialogs.SaveAnswers.push_back(good);
+    QVERIFY(w.SaveProjectAsCmd());
+    w.edProjectName->setText(QStringLiteral("Изменен"));
+    const QString title = w.windowTitle();
+
+    // A file the reader refuses: the message, and the project as it was.
+    const QString bad = QString::fromStdString(f.Dir.File("broken.NVT"));
+    QVERIFY(!w.OpenProject(bad));
+    QCOMPARE(f.Dialogs.Exceptions.size(), 1);
+    QVERIFY(f.Dialogs.Exceptions[0].contains(QStringLiteral("поврежден")));
+    QCOMPARE(w.Project().ProjectName(), std::string("Изменен"));
+    QVERIFY(w.Modified());
+    QCOMPARE(w.windowTitle(), title);
+    QCOMPARE(w.SaveFileName(), good);
+    QCOMPARE(w.RecentFiles(), QStringList{good});
+
+    // A write that fails: modified stays set, Save As changes nothing.
+    f.Files.FailSave = true;
+    w.actSave->trigger();
+    QCOMPARE(f.Dialogs.Exceptions.size(), 2);
+    QVERIFY(w.Modified());
+    const QString other = QString::fromStdString(f.Dir.File("b.NVT"));
+    f.Dialogs.SaveAnswers.push_back(other);
+    QVERIFY(!w.SaveProjectAsCmd());
+    QVERIFY(w.Modified());
+    QCOMPARE(w.SaveFileName(), good);
+    QCOMPARE(w.windowTitle(), title);
+    QCOMPARE(w.RecentFiles(), QStringList{good});
+}
+
+void MainFormTest::saveAsOffersTheNameWithoutBlanks() {
+    TWindowFixture f(Catalogue(true, true, true));
+    TMainForm& w = *f.Form;
+    w.edProjectName->setText(QStringLiteral("  Садовая / Невский  "));
+    QVERIFY(!w.SaveProjectCmd()); // the dialog is cancelled
+    QCOMPARE(f.Dialogs.SaveOffered.last(), QStringLiteral("Садовая _ Невский"));
+    QVERIFY(w.SaveFileName().isEmpty());
+    QVERIFY(!w.SaveProjectAsCmd());
+    QCOMPARE(f.Dialogs.SaveOffered.last(), QStringLiteral("Садовая _ Невский"));
+    QVERIFY(w.Modified());
+}
+
+void MainFormTest::recentFilesKeepFiveNewestFirst() {
+    TWindowFixture f;
+    TMainForm& w = *f.Form;
+    for (int i = 1; i <= 6; ++i)
+        w.AddRecentFile(QStringLiteral("/p/%1.NVT").arg(i));
+    QCOMPARE(w.RecentFiles(),
+             (QStringList{"/p/6.NVT", "/p/5.NVT", "/p/4.NVT", "/p/3.NVT", "/p/2.NVT"}));
+    QCOMPARE(w.PopupOpen->actions().size(), 7);
+    QVERIFY(w.PopupOpen->actions().at(1)->isSeparator());
+    // The same path again moves to the top and is there once.
+    w.AddRecentFile(QStringLiteral("/p/3.NVT"));
+    QCOMPARE(w.RecentFiles(),
+             (QStringList{"/p/3.NVT", "/p/6.NVT", "/p/5.NVT", "/p/4.NVT", "/p/2.NVT"}));
+    // Letter case makes another path; a path with & shows it as it is.
+    w.AddRecentFile(QStringLiteral("/P/3.NVT"));
+    QCOMPARE(w.RecentFiles().mid(0, 2), (QStringList{"/P/3.NVT", "/p/3.NVT"}));
+    w.AddRecentFile(QStringLiteral("/p/R&D.NVT"));
+    QCOMPARE(w.RecentFiles().first(), QStringLiteral("/p/R&D.NVT"));
+    QCOMPARE(w.PopupOpen->actions().at(2)->text(), QStringLiteral("/p/R&&D.NVT"));
+    QCOMPARE(w.RecentFiles().size(), 5);
+    // No path only makes sure the first entry is there.
+    w.AddRecentFile(std::nullopt);
+    QCOMPARE(w.RecentFiles().size(), 5);
+}
+
+void MainFormTest::recentFilesSurviveARestart() {
+    TWindowFixture f;
+    QStringList paths;
+    for (int i = 1; i <= 3; ++i) {
+        const std::string p = f.Dir.File("r" + std::to_string(i) + ".NVT");
+        WriteBytes(p, "x");
+        paths << QString::fromStdString(p);
+        f.Form->AddRecentFile(paths.last());
+    }
+    f.Form->AddRecentFile(QString::fromStdString(f.Dir.File("gone.NVT"))); // never existed
+    f.Create(); // the old window writes NVT-3.ini as it goes
+    QCOMPARE(f.Form->RecentFiles(), (QStringList{paths[2], paths[1], paths[0]}));
+    const std::string ini = FromCp1251(ReadBytes(f.Dir.File("NVT-3.ini")));
+    QVERIFY(ini.find("[Recent]") != std::string::npos);
+}
+
+void MainFormTest::closingAsksAndCancelKeepsTheWindow() {
+    TWindowFixture f;
+    TMainForm& w = *f.Form;
+    w.show();
+    // Unmodified: no question.
+    QVERIFY(w.close());
+    QCOMPARE(f.Dialogs.CloseQuestions, 0);
+    w.show();
+    w.edProjectName->setText(QStringLiteral("Изменен"));
+    f.Dialogs.CloseAnswers.push_back(TMainDialogs::TSaveChoice::Cancel);
+    QVERIFY(!w.close());
+    QVERIFY(w.isVisible());
+    QVERIFY(w.Modified());
+    // Save whose dialog is cancelled keeps it open too.
+    f.Dialogs.CloseAnswers.push_back(TMainDialogs::TSaveChoice::Save);
+    QVERIFY(!w.close());
+    QVERIFY(w.isVisible());
+    QCOMPARE(f.Dialogs.SaveSpecs.size(), 1);
+    // Save with a file name: saved and closed.
+    const QString path = QString::fromStdString(f.Dir.File("c.NVT"));
+    f.Dialogs.CloseAnswers.push_back(TMainDialogs::TSaveChoice::Save);
+    f.Dialogs.SaveAnswers.push_back(path);
+    QVERIFY(w.close());
+    QVERIFY(f.Files.Files.count(path.toStdString()) == 1);
+    // Discard closes without writing.
+    w.show();
+    w.edProjectName->setText(QStringLiteral("Еще раз"));
+    f.Dialogs.CloseAnswers.push_back(TMainDialogs::TSaveChoice::Discard);
+    QVERIFY(w.close());
+    QCOMPARE(f.Files.Files.at(path.toStdString()).Name, std::string("Изменен"));
+    QCOMPARE(f.Dialogs.CloseQuestions, 4);
+}
+
+void MainFormTest::captionRule() {
+    // Without an argument: the name alone, then name and file once opened.
+    {
+        TWindowFixture f;
+        QCOMPARE(f.Form->windowTitle(), QStringLiteral("Новый перекресток"));
+        QCOMPARE(qApp->property("applicationTitle").toString(),
+                 QStringLiteral("Новый перекресток"));
+        f.Form->edProjectName->setText(QStringLiteral("Кольцо"));
+        QCOMPARE(f.Form->windowTitle(), QStringLiteral("Кольцо"));
+    }
+    // With one: the project named there, its path in the caption, not in
+    // the recent files; after a new project the argument stays in it.
+    TWindowFixture f;
+    const std::string path = f.Dir.File("arg.NVT");
+    f.Files.Files[path] = {"Центр", 42, 0, 3, {{1, 0}}};
+    f.Create({path});
+    TMainForm& w = *f.Form;
+    QCOMPARE(w.windowTitle(),
+             QStringLiteral("Новый перекресток - ") + QString::fromStdString(path));
+    w.OpenCommandLineProject();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Центр - ") + QString::fromStdString(path));
+    QCOMPARE(w.seSystemID->Value(), 42);
+    QVERIFY(!w.Modified());
+    QCOMPARE(w.SaveFileName(), QString::fromStdString(path));
+    QVERIFY(w.RecentFiles().isEmpty());
+    TriggerModel(w.PopupNewModels, 0);
+    QCOMPARE(w.windowTitle(),
+             QStringLiteral("Новый перекресток - ") + QString::fromStdString(path));
+}
+
+void MainFormTest::commandLineProjectErrorEscapes() {
+    TWindowFixture f(BundledCatalogue(), {"/nowhere/missing.NVT"});
+    QVERIFY_THROWS_EXCEPTION(EUserError, f.Form->OpenCommandLineProject());
+    f.Create({});
+    f.Form->OpenCommandLineProject(); // no argument: nothing to do
+    QCOMPARE(f.Files.Loads, 1);
+}
+
+void MainFormTest::plusMinusRulesPerPage() {
+    struct Case {
+        int Page;
+        bool Plus, Minus;
+        const char* PlusHint;
+        const char* MinusHint;
+    };
+    // One controller of the small model, no directions, one phase. Plan and
+    // cycle pages have nothing selected yet.
+    const Case withoutMultiCascade[] = {
+        {pgControllers, false, false, "Новый контроллер", "Удалить контроллер"},
+        {pgTrends, true, false, "Новое направление", "Удалить направление"},
+        {pgCollisions, false, false, "", ""},
+        {pgPhases, true, false, "Новая фаза", "Удалить фазу"},
+        {pgCycles, true, false, "Новый цикл", "Удалить цикл"},
+        {pgDayPlans, false, false, "Новый суточный план", "Удалить суточный план"},
+        {pgWeekPlans, false, false, "Новый недельный план", "Удалить недельный план"},
+        {pgYearPlan, false, false, "", ""},
+    };
+    TWindowFixture f(Catalogue(false, true, true));
+    QVERIFY(f.ShowActive());
+    for (const Case& c : withoutMultiCascade) {
+        f.Form->ActivatePage(c.Page);
+        QCOMPARE(f.Form->actPlus->isEnabled(), c.Plus);
+        QCOMPARE(f.Form->actMinus->isEnabled(), c.Minus);
+        QCOMPARE(f.Form->actPlus->toolTip(), QString::fromUtf8(c.PlusHint));
+        QCOMPARE(f.Form->actMinus->toolTip(), QString::fromUtf8(c.MinusHint));
+    }
+    // With MultiCascade the controllers page adds, but only in the active
+    // window.
+    TWindowFixture g(Catalogue(true, true, true));
+    QVERIFY(g.ShowActive());
+    g.Form->ActivatePage(pgControllers);
+    QVERIFY(g.Form->actPlus->isEnabled());
+    QVERIFY(!g.Form->actMinus->isEnabled());
+    // A direction of its own on the directions page can be deleted.
+    g.Form->Project().AddTrendGroup(0);
+    g.Form->ActivatePage(pgTrends);
+    QVERIFY(!g.Form->actMinus->isEnabled()); // no row selected
+}
+
+void MainFormTest::plusFollowsModelChangesWhenIdle() {
+    TWindowFixture f(Catalogue(false, true, true));
+    TMainForm& w = *f.Form;
+    QVERIFY(f.ShowActive());
+    w.ActivatePage(pgTrends);
+    QVERIFY(w.actPlus->isEnabled());
+    // Bind every output without telling the window: the rule is evaluated
+    // again when the application is idle.
+    for (int i = 0; i < 10 && w.Project().HasFreeOutput(); ++i)
+        w.Project().AddTrendGroup(0);
+    QVERIFY(!w.Project().HasFreeOutput());
+    QVERIFY(w.actPlus->isEnabled());
+    QEventLoop loop; // a real loop: it goes idle between events
+    QTimer::singleShot(50, &loop, &QEventLoop::quit);
+    loop.exec();
+    QVERIFY(!w.actPlus->isEnabled());
+}
+
+void MainFormTest::contextMenuShowsEnabledActionsUnderTheirHints() {
+    TWindowFixture f(Catalogue(false, true, true));
+    TMainForm& w = *f.Form;
+    QVERIFY(f.ShowActive());
+    auto entryOf = [&](const QString& prefix) -> QAction* {
+        for (QAction* a : w.PopupMenu1->actions())
+            if (a->text().startsWith(prefix))
+                return a;
+        return nullptr;
+    };
+    w.ActivatePage(pgTrends);
+    emit w.PopupMenu1->aboutToShow();
+    QAction* add = entryOf(QStringLiteral("Новое направление"));
+    QVERIFY(add != nullptr);
+    QVERIFY(add->isVisible());
+    QCOMPARE(add->text(), QStringLiteral("Новое направление\tCtrl+Ins"));
+    QVERIFY(!entryOf(QStringLiteral("Удалить направление"))->isVisible());
+    QVERIFY(!entryOf(QStringLiteral("Перезаписать"))->isVisible()); // no library
+    QCOMPARE(w.PopupMenu1->actions().first()->menu(), w.PopupNewModels);
+    QVERIFY(w.PopupMenu1->actions().first()->isVisible());
+    // With every output bound, "add" is hidden on the directions page.
+    for (int i = 0; i < 10 && w.Project().HasFreeOutput(); ++i)
+        w.Project().AddTrendGroup(0);
+    emit w.PopupMenu1->aboutToShow();
+    QVERIFY(!entryOf(QStringLiteral("Новое направление"))->isVisible());
+    // On the controllers page without MultiCascade, neither add nor delete.
+    w.ActivatePage(pgControllers);
+    emit w.PopupMenu1->aboutToShow();
+    QVERIFY(!entryOf(QStringLiteral("Новый контроллер"))->isVisible());
+    // Choosing the submenu's model starts a new project.
+    w.SetModified(false);
+    TriggerModel(w.PopupNewModels, 1);
+    QCOMPARE(w.Project().ControllerAt(0)->Model->ID, 20);
+    QCOMPARE(w.Project().TrendGroupList().Count(), 0);
+}
+
+void MainFormTest::headerModifiedFlagRules() {
+    TWindowFixture f;
+    TMainForm& w = *f.Form;
+    // Options and the all-red time are not part of the modified state.
+    w.udAllRedTime->SetValue(7);
+    QCOMPARE(int(w.Project().AllRedTime()), 7);
+    QCOMPARE(int(w.Project().AllRedPhase()->MinTime()), 7);
+    w.cbQuickStart->click();
+    QCOMPARE(w.Project().ProjectOptions() & poQuickStart, int(poQuickStart));
+    w.cbQuickCall->click(); // the box sets the bit without call phases
+    QCOMPARE(w.Project().ProjectOptions() & poQuickCall, int(poQuickCall));
+    w.cbQuickCall->click();
+    QCOMPARE(w.Project().ProjectOptions() & poQuickCall, 0);
+    QVERIFY(!w.Modified());
+    // The spin edits clamp and the numbers reach the model.
+    w.udAllRedTime->SetValue(0);
+    QCOMPARE(w.udAllRedTime->Value(), 1);
+    w.seSystemID->SetValue(300);
+    QCOMPARE(int(w.Project().SystemID()), 255);
+    QVERIFY(w.Modified());
+    w.SetModified(false);
+    // The name: at most 40 characters, the caption follows, modified set.
+    w.edProjectName->setText(QString(50, QLatin1Char('x')));
+    QCOMPARE(w.edProjectName->text().size(), 40);
+    QCOMPARE(w.Project().ProjectName(), std::string(40, 'x'));
+    QCOMPARE(w.windowTitle(), QString(40, QLatin1Char('x')));
+    QVERIFY(w.Modified());
+    // The reader's setters show their values without setting the flag.
+    w.SetModified(false);
+    w.SetQuickCall(true); // no call phases: the bit stays clear, the box shows it
+    QCOMPARE(w.Project().ProjectOptions() & poQuickCall, 0);
+    QVERIFY(w.cbQuickCall->isChecked());
+    w.SetAllRedTime(5);
+    QCOMPARE(w.udAllRedTime->Value(), 5);
+    QCOMPARE(int(w.Project().AllRedPhase()->MinTime()), 5);
+    w.SetQuickStart(false);
+    QVERIFY(!w.cbQuickStart->isChecked());
+    QVERIFY(!w.Modified());
+    // A new project shows the defaults again, unchecked and 3 s.
+    TriggerModel(w.PopupNewModels, 0);
+    QVERIFY(!w.cbQuickStart->isChecked());
+    QVERIFY(!w.cbQuickCall->isChecked());
+    QVERIFY(!w.cbUseRedBlink->isChecked());
+    QVERIFY(!w.cbUseRedBlink->isEnabled());
+    QCOMPARE(w.udAllRedTime->Value(), 3);
+    QCOMPARE(w.btnEnableCallPhases->text(), QStringLiteral("Включить поддержку ТВП"));
+    QCOMPARE(w.btnShowDetails->text(), QStringLiteral("Развернуть промтакты"));
+}
+
+void MainFormTest::lampTypeToggles() {
+    TWindowFixture f;
+    TMainForm& w = *f.Form;
+    w.resize(640, 479);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTreeWidgetItem* node = w.vtControllers->topLevelItem(0);
+    const QRect cell = w.vtControllers->CellRect(node, 2);
+    QVERIFY(!cell.isEmpty());
+    QCOMPARE(w.vtControllers->CellLook(node, 2).Text, QStringLiteral("Ламповый"));
+    QTest::mouseClick(w.vtControllers->viewport(), Qt::LeftButton, {}, cell.center());
+    QVERIFY(w.Project().ControllerAt(0)->IsLed());
+    QCOMPARE(w.vtControllers->CellLook(node, 2).Text, QStringLiteral("Светодиодный"));
+    QVERIFY(w.Modified());
+    // Column 1 does nothing.
+    w.SetModified(false);
+    QTest::mouseClick(w.vtControllers->viewport(), Qt::LeftButton, {},
+                      w.vtControllers->CellRect(node, 1).center());
+    QVERIFY(w.Project().ControllerAt(0)->IsLed());
+    QVERIFY(!w.Modified());
+    // The controller cells: framed number with the lock, model caption.
+    const TTreeCellLook number = w.vtControllers->CellLook(node, 0);
+    QVERIFY(number.FramedOnly);
+    QCOMPARE(number.Text, QStringLiteral("1"));
+    QVERIFY(!number.Image.isNull()); // the only controller cannot be deleted
+    const TTreeCellLook output = w.vtControllers->CellLook(node->child(0), 0);
+    QCOMPARE(output.Text, QString::fromStdString(w.Project().OutputName(
+                              w.Project().ControllerAt(0)->ControllerOutputAt(0))));
+    QVERIFY(!output.FramedOnly);
+}
+
+void MainFormTest::helpContexts() {
+    TWindowFixture f;
+    TMainForm& w = *f.Form;
+    QCOMPARE(HelpContextOf(&w), 10000);
+    QCOMPARE(HelpContextOf(w.seSystemID), 10202);
+    QCOMPARE(HelpContextOf(w.udAllRedTime), 10202);
+    QCOMPARE(HelpContextOf(w.edProjectName), 10201);
+    QCOMPARE(HelpContextOf(w.vtControllers), 10203);
+    QCOMPARE(HelpContextOf(w.cbQuickStart), 10200); // its page's
+    QCOMPARE(HelpContextOf(w.dgPhases), 10501);
+    QCOMPARE(HelpContextOf(w.btnEnableCallPhases), 10503);
+    QCOMPARE(HelpContextOf(w.btnDayPlans), 10700);
+    QCOMPARE(HelpContextOf(w.Pages[pgYearPlan]), 10900); // the page control's
+    QCOMPARE(HelpContextOf(w.ToolBar2), 100010);
+    QCOMPARE(HelpContextOf(w.ToolBar1->widgetForAction(w.actExit)), 10010);
+    QCOMPARE(HelpContextOf(w.ToolBar1->widgetForAction(w.actHelp)), 10099);
+    // Without the help file, help does nothing.
+    THelp help(f.Dir.Path());
+    QVERIFY(!help.Available());
+    QVERIFY(!help.ShowContext(10202));
+    QVERIFY(!help.ShowDefault());
+    w.actHelp->trigger();
+    w.HelpRequest(w.seSystemID);
+    QVERIFY(f.Dialogs.Messages.isEmpty());
+}
+
+void MainFormTest::aboutShowsTheBuildVersion() {
+    TAbout about;
+    const QLabel* version = about.findChild<QLabel*>(QStringLiteral("lblVersion"));
+    QVERIFY(version != nullptr);
+    QVERIFY(version->text().startsWith(QStringLiteral("Версия " TRALCON_VERSION)));
+    QVERIFY(version->text().endsWith(QStringLiteral(" Beta")));
+    QVERIFY(!about.findChild<QLabel*>(QStringLiteral("lblLegal"))->text().isEmpty());
+    QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
+    QVERIFY(about.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(!about.isModal());
+}
+
+void MainFormTest::exportNeedsTheLibrary() {
+    TWindowFixture f;
+    QVERIFY(!f.Form->actExport->isEnabled());
+    // The library appearing later does not matter: the test is made once.
+    std::filesystem::copy_file(FAKE_SERLINK, SerlinkPath(f.Dir.Path()));
+    QVERIFY(!f.Form->actExport->isEnabled());
+    f.Create();
+    QVERIFY(f.Form->actExport->isEnabled());
+}
+
+void MainFormTest::exportWritesImageFiles() {
+    TWindowFixture f(Catalogue(true, true, true));
+    std::filesystem::copy_file(FAKE_SERLINK, SerlinkPath(f.Dir.Path()));
+    f.Create();
+    TMainForm& w = *f.Form;
+    QVERIFY(f.ShowActive());
+    for (int model : {0, 1}) {
+        w.UpdateEditActions(); // as the idle loop would
+        w.actPlus->trigger();
+        w.PopupModels->actions().at(model)->trigger();
+        w.PopupModels->close();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+    }
+    QCOMPARE(w.Project().ControllerList().Count(), 3);
+    // Cancelled: nothing is built or written.
+    w.PopupControllers->actions().at(0)->trigger();
+    QVERIFY(f.Built.empty());
+    const QString name = QString::fromStdString(f.Dir.File("Cross.k0"));
+    f.Dialogs.SaveAnswers.push_back(name);
+    w.PopupControllers->actions().at(0)->trigger();
+    QCOMPARE(f.Dialogs.SaveSpecs.last().Title, QStringLiteral("Сохранение прошивок в файлы"));
+    QCOMPARE(f.Dialogs.SaveSpecs.last().Filter, QStringLiteral("Прошивки флэш НВТ-3 (*.k0)"));
+    QCOMPARE(f.Dialogs.SaveSpecs.last().DefaultSuffix, QStringLiteral("k0"));
+    QCOMPARE(f.Built.size(), std::size_t(3));
+    for (int i = 0; i < 3; ++i) {
+        const std::string bytes = ReadBytes(f.Dir.File("Cross.k" + std::to_string(i)));
+        QCOMPARE(bytes.size(), std::size_t(1024));
+        QCOMPARE(int(std::uint8_t(bytes[0])), i + 1);
+        QCOMPARE(int(std::uint8_t(bytes[100])), 0);
+    }
+    QVERIFY(f.Dialogs.Messages.isEmpty());
+}
+
+void MainFormTest::exportReportsAnImageTooLarge() {
+    TWindowFixture f(Catalogue(true, true, true));
+    std::filesystem::copy_file(FAKE_SERLINK, SerlinkPath(f.Dir.Path()));
+    f.Create();
+    TMainForm& w = *f.Form;
+    f.Image = [](int) { return TBytes(2009, 7); };
+    f.Dialogs.SaveAnswers.push_back(QString::fromStdString(f.Dir.File("Big")));
+    w.PopupControllers->actions().at(0)->trigger();
+    QCOMPARE(f.Dialogs.Messages.size(), 1);
+    QCOMPARE(f.Dialogs.Messages[0].Caption, QStringLiteral("Ошибка записи"));
+    QCOMPARE(f.Dialogs.Messages[0].Text, QStringLiteral("Размер данных слишком велик!"));
+    QCOMPARE(f.Dialogs.Messages[0].Icon, QMessageBox::Critical);
+    QCOMPARE(ReadBytes(f.Dir.File("Big.k0")), std::string(1024, '\0'));
+    // A failing write reaches the standard error box.
+    f.Image = [](int) { return TBytes(10, 1); };
+    f.Dialogs.SaveAnswers.push_back(QString::fromStdString(f.Dir.File("no/such/dir/X.k0")));
+    w.PopupControllers->actions().at(0)->trigger();
+    QCOMPARE(f.Dialogs.Exceptions.size(), 1);
+}
+
+void MainFormTest::programmingGoesThroughTheLibrary() {
+    TWindowFixture f;
+    const std::string out = f.Dir.File("programmed.bin");
+    qputenv("TRALCON_FAKE_SERLINK_OUT", QByteArray::fromStdString(out));
+    // Without the library: nothing is built, nothing is shown.
+    f.Form->ProgramController(f.Form->Project().ControllerAt(0));
+    QVERIFY(f.Built.empty());
+    // A library without ExportData: the same.
+    std::filesystem::copy_file(FAKE_SERLINK_NOENTRY, SerlinkPath(f.Dir.Path()));
+    f.Form->ProgramController(f.Form->Project().ControllerAt(0));
+    QVERIFY(f.Built.empty());
+    QVERIFY(!std::filesystem::exists(out));
+    // The real entry gets the image of the chosen controller.
+    std::filesystem::remove(SerlinkPath(f.Dir.Path()));
+    std::filesystem::copy_file(FAKE_SERLINK, SerlinkPath(f.Dir.Path()));
+    f.Create();
+    f.Image = [](int) { return TBytes{1, 2, 3, 4, 5}; };
+    f.Form->PopupControllers->actions().at(2)->trigger();
+    QCOMPARE(f.Built.size(), std::size_t(1));
+    QCOMPARE(f.Built[0].second, 0);
+    QCOMPARE(ReadBytes(out), std::string("\x01\x02\x03\x04\x05", 5));
+    // A build that throws reaches the error box; the library is released.
+    f.Image = [](int) -> TBytes { throw EModelError("Incorrect output!"); };
+    f.Form->PopupControllers->actions().at(2)->trigger();
+    QCOMPARE(f.Dialogs.Exceptions, QStringList{QStringLiteral("Incorrect output!")});
+    qunsetenv("TRALCON_FAKE_SERLINK_OUT");
+}
+
+namespace {
+class TThrowingObject : public QObject {
+  public:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User)
+            throw EUserError("Файл x поврежден или имеет неправильный формат");
+        return QObject::event(e);
+    }
+};
+} // namespace
+
+void MainFormTest::escapedExceptionIsShownAndTheProgramGoesOn() {
+    auto* app = qobject_cast<TApplication*>(qApp);
+    QVERIFY(app != nullptr);
+    QStringList shown;
+    auto previous = app->OnException;
+    app->OnException = [&](const QString& m) { shown << m; };
+    TThrowingObject o;
+    QEvent e(QEvent::User);
+    QCOMPARE(QApplication::sendEvent(&o, &e), false);
+    QCOMPARE(shown, QStringList{QStringLiteral("Файл x поврежден или имеет неправильный формат")});
+    QCoreApplication::postEvent(&o, new QEvent(QEvent::User));
+    QCoreApplication::processEvents();
+    QCOMPARE(shown.size(), 2);
+    app->OnException = previous;
+}
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    MainFormTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "MainFormTest.moc"

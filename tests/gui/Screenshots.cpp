@@ -1,0 +1,65 @@
+// Saves a picture of the main window on each page, for looking at by eye:
+//   gui_screenshots OUTPUT_DIR [CONFIG]
+// Not a test; run it offscreen or under Xvfb.
+
+#include "mainwindow/About.h"
+#include "mainwindow/Main.h"
+#include "widgets/DrawTree.h"
+#include "widgets/MenuStyle.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QTimer>
+
+using namespace tralcon;
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const QString out = args.size() > 1 ? args[1] : QStringLiteral("/tmp");
+    TMainFormEnv env;
+    env.ProgramDir = TRALCON_BIN_DIR;
+    env.ConfigPath = args.size() > 2 ? args[2].toStdString()
+                                     : std::string(TRALCON_SOURCE_DIR) + "/data/NVT-3.cfg";
+    env.SettingsPath = (QDir::tempPath() + QStringLiteral("/tralcon-shots.ini")).toStdString();
+    TMainForm form(env);
+    if (form.StartupFailed())
+        return 1;
+    form.About = new TAbout(&form);
+    form.show();
+    form.activateWindow();
+    QApplication::processEvents();
+    form.vtControllers->expandAll();
+    for (int page = 0; page < kPageCount; ++page) {
+        form.ActivatePage(page);
+        QApplication::processEvents();
+        form.grab().save(QStringLiteral("%1/tralcon-page%2.png").arg(out).arg(page));
+    }
+    form.ActivatePage(pgControllers);
+    form.resize(420, 300);
+    form.ActivatePage(pgTrends);
+    QApplication::processEvents();
+    form.grab().save(QStringLiteral("%1/tralcon-small.png").arg(out));
+    form.resize(640, 479);
+    form.ActivatePage(pgControllers);
+    QApplication::processEvents();
+
+    // The context menu and the export menu, drawn by the menu look.
+    form.PopupMenu1->popup(form.mapToGlobal(QPoint(100, 150)));
+    QApplication::processEvents();
+    form.PopupMenu1->grab().save(QStringLiteral("%1/tralcon-context.png").arg(out));
+    form.PopupMenu1->close();
+    form.PopupModels->popup(form.mapToGlobal(QPoint(10, 40)));
+    QApplication::processEvents();
+    if (!form.PopupModels->actions().isEmpty())
+        form.PopupModels->setActiveAction(form.PopupModels->actions().first());
+    form.PopupModels->grab().save(QStringLiteral("%1/tralcon-models.png").arg(out));
+    form.PopupModels->close();
+    form.About->show();
+    QApplication::processEvents();
+    form.About->grab().save(QStringLiteral("%1/tralcon-about.png").arg(out));
+    form.About->hide();
+    form.SetModified(false);
+    return 0;
+}
