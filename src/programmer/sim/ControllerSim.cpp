@@ -395,6 +395,9 @@ void TControllerSim::WriteOut(const std::vector<std::uint8_t>& bytes) {
             continue;
         return;
     }
+    // The frame has left only once its last byte is through the line.
+    if (paced)
+        std::this_thread::sleep_until(FTxFree);
 }
 
 void TControllerSim::Sleep(std::chrono::milliseconds delay) {
