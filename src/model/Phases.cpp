@@ -37,6 +37,9 @@ TPhase* TProject::NewPhase() {
     auto* phase = new TPhase;
     for (const TTrendGroup* g : FTrendGroupList)
         g->UpdatePhaseTrends(phase->FTrends);
+    // One duration per existing cycle, so no phase ever lacks one.
+    for (int i = 0; i < FCycleList.Count(); ++i)
+        phase->FCycles.Add(phase->FMinTime);
     return phase;
 }
 

@@ -45,4 +45,14 @@ class TPhase {
     TIntegerList FCycles;
 };
 
+// Where a row of the phase sequence stands (see TProject::LocateRow).
+struct TRowLocation {
+    TPhase* Phase = nullptr; // for entry rows, the entry of CallPhaseList
+    int PhaseNumber = -1;    // 0-based as PhaseAt; -1 for entry rows
+    int SubRow = 0;          // 0 main row, k >= 1 the k-th transition row
+    int StepsBefore = 0;     // steps of the cycle before the row's block
+    int BlockStartTime = 0;  // seconds from the start of the first phase
+    bool Entry = false;      // a row of the transition into the call phases
+};
+
 } // namespace tralcon

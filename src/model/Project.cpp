@@ -4,23 +4,62 @@
 
 namespace tralcon {
 
-TProject::TProject(const TConfiguration& config) : FConfig(&config) {
+TProject::TProject(const TConfiguration& config)
+    : FConfig(&config), FFlashCycle(std::make_unique<TCycle>("ЖМ")),
+      FOffCycle(std::make_unique<TCycle>("ОС")) {
     OnTrendGroupChanged = [this](TTrendGroup* group, bool created) {
         TrendGroupChanged(group, created);
     };
     OnTimesChanged = [this] { RecalcTransitions(); };
-    ResetPhases();
+    NewProject();
 }
 
 TProject::~TProject() {
-    // Directions first, without notices: they release their outputs while
-    // the controllers still exist, and no phase needs updating any more.
     OnTrendGroupChanged = nullptr;
     OnTimesChanged = nullptr;
+    FreeContent();
+}
+
+void TProject::FreeContent() {
+    // Items before the objects they name: each item gives its reference back.
+    FYearPlan.reset();
+    FWeekPlanList.Clear();
+    FDayPlanList.Clear();
+    FCycleList.Clear();
+    // Phases before directions, so no phase needs updating any more; the
+    // directions release their outputs while the controllers still exist.
     FPhaseList.Clear();
     FCallPhaseList.Clear();
     FAllRedPhaseList.Clear();
     ClearTrendGroups();
+    FControllerList.Clear();
+}
+
+// ---- New project -----------------------------------------------------------------
+
+void TProject::NewProject() {
+    FreeContent();
+    ResetPhases();
+    ClearCycles();
+    FProjectName = kDefaultProjectName;
+    FSystemID = 1;
+    ResetPlansAndOptions();
+}
+
+void TProject::NewProject(const TModel* model) {
+    NewProject();
+    CreateController(model);
+}
+
+void TProject::ResetPlansAndOptions() {
+    FYearPlan.reset();
+    FWeekPlanList.Clear();
+    FDayPlanList.Clear();
+    ClearDayPlans();
+    ClearWeekPlans();
+    CreateYearPlan();
+    FProjectOptions = 0;
+    SetAllRedTime(3);
 }
 
 // ---- Controllers -----------------------------------------------------------

@@ -7,10 +7,15 @@
 // operations below, which keep the derived data (intermediate steps, tram
 // stop signals, reference counts) right after every change.
 
+#include "model/Cycles.h"
+#include "model/DayPlans.h"
+#include "model/LinkedObjs.h"
 #include "model/NVTTypes.h"
 #include "model/Phases.h"
 #include "model/SafeLists.h"
 #include "model/Trends.h"
+#include "model/WeekPlans.h"
+#include "model/YearPlans.h"
 
 #include <array>
 #include <cstdint>
@@ -33,13 +38,26 @@ inline constexpr const char* kDefaultProjectName = "Новый перекрес�
 
 class TProject {
   public:
-    // An empty project: no controllers, no directions, one working phase.
+    // A new project without controllers (as NewProject leaves it).
     explicit TProject(const TConfiguration& config);
     ~TProject();
     TProject(const TProject&) = delete;
     TProject& operator=(const TProject&) = delete;
 
     const TConfiguration& Config() const { return *FConfig; }
+
+    // ---- New project -------------------------------------------------------
+
+    // Frees the whole content, then: one working phase, empty call list, the
+    // all-red sequence, no cycles, default name and system identifier, the
+    // default day, week and year plans, options 0, all-red time 3. Adds no
+    // controller (the project reader adds the stored ones).
+    void NewProject();
+    // The same plus one controller of the model (none for a null model).
+    void NewProject(const TModel* model);
+    // Default plans, ProjectOptions 0 and AllRedTime 3 (applied to the
+    // all-red phase).
+    void ResetPlansAndOptions();
 
     // ---- Controllers -------------------------------------------------------
 
@@ -167,6 +185,29 @@ class TProject {
     // owner" for a phase in none of the three lists.
     TSignalState TrendSignal(const TPhase* phase, const TTrend* signal, int k) const;
 
+    // ---- Phase rows (the phases and cycles grids, the passport) ----------
+
+    int RowCount(bool expanded) const;
+    // "Incorrect Step number %d" for a row outside the sequence.
+    TRowLocation LocateRow(int row, bool expanded, int cycle) const;
+    int PhaseRow(const TPhase* phase, bool expanded) const;
+    TPhase* RowPhase(int row, bool expanded) const;
+    bool IsPhaseRow(int row, bool expanded) const;
+    std::string RowCaption(int row, bool expanded) const;
+    std::string RowStepText(int row, bool expanded) const;
+    // Main rows: ExtraGreen or ExtraRed; expanded transition rows: the
+    // signal's state in that step; collapsed ones: ExtraGreen or ExtraRed when
+    // the signal does not change, LightsOff (11) when it closes and
+    // YellowFlash (10) when it opens (the grid's two images). An unknown
+    // signal row reads ExtraRed.
+    TSignalState RowSignal(int row, int trendRow, bool expanded) const;
+    int RowDuration(int row, bool expanded) const;
+    int RowCycleDuration(int row, int cycle, bool expanded) const;
+    bool RowConflict(int row, int trendRow, bool expanded) const;
+    int RowStartTime(int row, bool expanded, int cycle) const;
+    // "%d с", or "%d с/%d с" without and with the call sequence.
+    std::string CycleTimeText(int cycle) const;
+
     // ---- Project settings and call phases ----------------------------------
 
     const std::string& ProjectName() const { return FProjectName; }
@@ -195,9 +236,75 @@ class TProject {
     // EnableCallPhases(false). Switching to the current state does nothing.
     void SwitchCallPhases(bool on);
 
-  private:
-    friend class TTrendGroup;
+    // ---- Cycles ------------------------------------------------------------
 
+    const TSafeObjList<TCycle>& CycleList() const { return FCycleList; }
+    TCycle* FlashCycle() const { return FFlashCycle.get(); } // "ЖМ"
+    TCycle* OffCycle() const { return FOffCycle.get(); }     // "ОС"
+    TCycle* CycleAt(int i) const;
+    // A new cycle "Новый цикл"; every phase gets its MinTime as duration.
+    TCycle* AddCycle();
+    // Refused (false) while a day plan item names the cycle.
+    bool DeleteCycle(int i);
+    // Refused (false) while any cycle is named by a day plan item.
+    bool ClearCycles();
+    void SetCycleName(TCycle* cycle, std::string name);
+    // A cycle of CycleList, FlashCycle or OffCycle.
+    bool IsProjectCycle(const TLinkedObject* object) const;
+
+    // ---- Day plans ---------------------------------------------------------
+
+    const TSafeObjList<TDayPlan>& DayPlanList() const { return FDayPlanList; }
+    // "Новый суточный план" with one item at 00:00 running "ОС".
+    TDayPlan* AddDayPlan();
+    // Refused (false) for the last plan and for a plan a week plan names.
+    bool DeleteDayPlan(int i);
+    // One default plan; refused (false) while a week plan names a day plan.
+    bool ClearDayPlans();
+    static double DayItemMinTime(const TDayPlan* plan, int i);
+    static double DayItemMaxTime(const TDayPlan* plan, int i);
+    // A new item after item i (an hour later when there is room, else a
+    // minute), running the same cycle; none when refused.
+    TDayPlanItem* AddDayPlanItem(TDayPlan* plan, int i);
+    // Refused (false) outside DayItemMinTime..DayItemMaxTime.
+    bool SetDayItemTime(TDayPlanItem* item, double time);
+    // Refused (false) for a cycle of no project list.
+    bool SetDayItemCycle(TDayPlanItem* item, TCycle* cycle);
+
+    // ---- Week plans --------------------------------------------------------
+
+    const TSafeObjList<TWeekPlan>& WeekPlanList() const { return FWeekPlanList; }
+    // "Новый недельный план" with one item from Monday running the first day plan.
+    TWeekPlan* AddWeekPlan();
+    // Refused (false) for the last plan and for a plan the year plan names.
+    bool DeleteWeekPlan(int i);
+    // One default plan; refused (false) while the year plan names a week
+    // plan (ResetPlansAndOptions replaces all plans at once).
+    bool ClearWeekPlans();
+    static int WeekItemLastDay(const TWeekPlan* plan, int i) { return plan->ItemLastDay(i); }
+    static int WeekItemMinDay(const TWeekPlan* plan, int i) { return plan->ItemMinDay(i); }
+    // The next day after item i, same day plan; none at 7 items or when item
+    // i covers one day only.
+    TWeekPlanItem* AddWeekPlanItem(TWeekPlan* plan, int i);
+    // Refused (false) outside WeekItemMinDay..WeekItemLastDay.
+    bool SetWeekItemDay(TWeekPlanItem* item, int day);
+    bool SetWeekItemDayPlan(TWeekPlanItem* item, TDayPlan* dayPlan);
+
+    // ---- Year plan ---------------------------------------------------------
+
+    TYearPlan* YearPlan() const { return FYearPlan.get(); }
+    // A new year plan with one item from 1 January running the first week plan.
+    void CreateYearPlan();
+    double YearItemLastDate(int i) const { return FYearPlan->ItemLastDate(i); }
+    double YearItemMinDate(int i) const { return FYearPlan->ItemMinDate(i); }
+    // The day after item i, same week plan; none at 365 items or when item i
+    // covers one day only.
+    TYearPlanItem* AddYearPlanItem(int i);
+    // Truncated to whole days; refused (false) outside the item's bounds.
+    bool SetYearItemDate(TYearPlanItem* item, double date);
+    bool SetYearItemWeekPlan(TYearPlanItem* item, TWeekPlan* weekPlan);
+
+  private:
     TTrendGroup* NewTrendGroup(int kind);
     void FreeTrendGroup(TTrendGroup* group);
     void ClearTrendGroups();
@@ -205,7 +312,10 @@ class TProject {
     TPhase* NewPhase();
     void ComputeTransitions(const TSafeObjList<TPhase>& list);
     const TSafeObjList<TPhase>* ListOf(const TPhase* phase) const;
+    void FreeContent();
     bool IsOwnTrend(const TTrend* signal) const;
+    int MainDuration(const TPhase* phase, int cycle) const;
+    int RowsOf(const TPhase* phase, bool expanded) const;
 
     const TConfiguration* FConfig;
 
@@ -217,6 +327,16 @@ class TProject {
     TSafeObjList<TPhase> FPhaseList{true};
     TSafeObjList<TPhase> FCallPhaseList{true};
     TSafeObjList<TPhase> FAllRedPhaseList{true};
+    std::unique_ptr<TCycle> FFlashCycle;
+    std::unique_ptr<TCycle> FOffCycle;
+    TSafeObjList<TCycle> FCycleList{true};
+    TSafeObjList<TDayPlan> FDayPlanList{true};
+    TSafeObjList<TWeekPlan> FWeekPlanList{true};
+    std::unique_ptr<TYearPlan> FYearPlan;
+
+    int FCycleCounter = 1;
+    int FDayPlanCounter = 1;
+    int FWeekPlanCounter = 1;
 
     std::string FProjectName = kDefaultProjectName;
     std::uint8_t FSystemID = 1;

@@ -26,6 +26,8 @@ class RandomProject {
 
     // Runs one random operation; returns its name for failure messages.
     std::string Step() {
+        if (WithPlans && Pick(3) == 0)
+            return PlanStep();
         int op = Pick(18);
         // Keep the project small enough for green sets and times to meet.
         if (op <= 1 && P.TrendGroupList().Count() >= 12)
@@ -113,9 +115,184 @@ class RandomProject {
         }
     }
 
+    // Cycles, plans and their items.
+    std::string PlanStep() {
+        switch (Pick(21)) {
+        case 0:
+            P.AddCycle();
+            return "AddCycle";
+        case 1:
+            P.DeleteCycle(Pick(P.CycleList().Count() + 1));
+            return "DeleteCycle";
+        case 2:
+            P.SetPhaseCycleTime(RandomPhase(false), Pick(P.CycleList().Count() + 1),
+                                static_cast<std::uint8_t>(Pick(30)));
+            return "SetPhaseCycleTime";
+        case 3:
+            P.AddDayPlan();
+            return "AddDayPlan";
+        case 4:
+            P.DeleteDayPlan(Pick(P.DayPlanList().Count()));
+            return "DeleteDayPlan";
+        case 5: {
+            TDayPlan* plan = RandomOf(P.DayPlanList());
+            P.AddDayPlanItem(plan, Pick(plan->ItemCount() + 1));
+            return "AddDayPlanItem";
+        }
+        case 6: {
+            TDayPlan* plan = RandomOf(P.DayPlanList());
+            const int i = Pick(plan->ItemCount());
+            // Near the neighbours or anywhere, in whole minutes.
+            const double t = Pick(2) == 0 ? Pick(1440) * Minute
+                                          : plan->ItemAt(i)->Time() + (Pick(5) - 2) * Minute;
+            P.SetDayItemTime(plan->ItemAt(i), t);
+            return "SetDayItemTime";
+        }
+        case 7: {
+            TDayPlan* plan = RandomOf(P.DayPlanList());
+            TCycle* cycle = Pick(3) == 0   ? P.FlashCycle()
+                            : Pick(2) == 0 ? P.OffCycle()
+                                           : P.CycleAt(Pick(P.CycleList().Count()));
+            P.SetDayItemCycle(plan->ItemAt(Pick(plan->ItemCount())), cycle);
+            return "SetDayItemCycle";
+        }
+        case 8: {
+            TDayPlan* plan = RandomOf(P.DayPlanList());
+            plan->DeleteItem(Pick(plan->ItemCount()));
+            return "DeleteItem (day)";
+        }
+        case 9:
+            P.AddWeekPlan();
+            return "AddWeekPlan";
+        case 10:
+            P.DeleteWeekPlan(Pick(P.WeekPlanList().Count()));
+            return "DeleteWeekPlan";
+        case 11: {
+            TWeekPlan* plan = RandomOf(P.WeekPlanList());
+            P.AddWeekPlanItem(plan, Pick(plan->ItemCount()));
+            return "AddWeekPlanItem";
+        }
+        case 12: {
+            TWeekPlan* plan = RandomOf(P.WeekPlanList());
+            P.SetWeekItemDay(plan->ItemAt(Pick(plan->ItemCount())), Pick(8));
+            return "SetWeekItemDay";
+        }
+        case 13: {
+            TWeekPlan* plan = RandomOf(P.WeekPlanList());
+            P.SetWeekItemDayPlan(plan->ItemAt(Pick(plan->ItemCount())), RandomOf(P.DayPlanList()));
+            return "SetWeekItemDayPlan";
+        }
+        case 14: {
+            TWeekPlan* plan = RandomOf(P.WeekPlanList());
+            plan->DeleteItem(Pick(plan->ItemCount()));
+            return "DeleteItem (week)";
+        }
+        case 15:
+            P.AddYearPlanItem(Pick(P.YearPlan()->ItemCount()));
+            return "AddYearPlanItem";
+        case 16:
+            P.SetYearItemDate(P.YearPlan()->ItemAt(Pick(P.YearPlan()->ItemCount())),
+                              YearStart + Pick(370) - 2);
+            return "SetYearItemDate";
+        case 17:
+            P.SetYearItemWeekPlan(P.YearPlan()->ItemAt(Pick(P.YearPlan()->ItemCount())),
+                                  RandomOf(P.WeekPlanList()));
+            return "SetYearItemWeekPlan";
+        case 18:
+            P.YearPlan()->DeleteItem(Pick(P.YearPlan()->ItemCount()));
+            return "DeleteItem (year)";
+        case 19:
+            P.ClearCycles();
+            return "ClearCycles";
+        default:
+            if (Pick(4) == 0) {
+                P.ResetPlansAndOptions();
+                return "ResetPlansAndOptions";
+            }
+            P.AddCycle();
+            return "AddCycle";
+        }
+    }
+
     // Empty when every invariant holds, else what broke.
     std::string Check() {
         std::ostringstream err;
+        CheckTrendsAndPhases(err);
+        CheckPlans(err);
+        return err.str();
+    }
+
+    void CheckPlans(std::ostringstream& err) {
+        // Every reference count equals the number of live items naming it.
+        std::map<const TLinkedObject*, int> refs;
+        if (P.DayPlanList().Empty() || P.WeekPlanList().Empty() || P.YearPlan() == nullptr)
+            err << "a plan list is empty; ";
+        for (const TDayPlan* d : P.DayPlanList()) {
+            if (d->ItemCount() == 0)
+                err << "day plan without items; ";
+            for (int i = 0; i < d->ItemCount(); ++i) {
+                const TDayPlanItem* item = d->ItemAt(i);
+                ++refs[item->Cycle()];
+                if (!P.IsProjectCycle(item->Cycle()))
+                    err << "day item names a cycle outside the project; ";
+                if (item->Time() < -kTimeEpsilon || item->Time() > 1 - Minute + kTimeEpsilon)
+                    err << "day item time out of the day; ";
+                if (i > 0 && item->Time() - d->ItemAt(i - 1)->Time() < Minute - kTimeEpsilon)
+                    err << "day items not ascending a minute apart; ";
+            }
+        }
+        for (const TWeekPlan* w : P.WeekPlanList()) {
+            if (w->ItemCount() == 0 || w->ItemCount() > kDaysInWeek)
+                err << "week plan item count; ";
+            for (int i = 0; i < w->ItemCount(); ++i) {
+                const TWeekPlanItem* item = w->ItemAt(i);
+                ++refs[item->DayPlan()];
+                if (!P.DayPlanList().Contains(item->DayPlan()))
+                    err << "week item names a freed day plan; ";
+                if (item->Day() < 0 || item->Day() > 6 ||
+                    (i > 0 && item->Day() <= w->ItemAt(i - 1)->Day()))
+                    err << "week items out of order; ";
+            }
+        }
+        const TYearPlan* y = P.YearPlan();
+        if (y != nullptr) {
+            if (y->ItemCount() == 0 || y->ItemCount() > kMaxYearPlanItems)
+                err << "year plan item count; ";
+            for (int i = 0; i < y->ItemCount(); ++i) {
+                const TYearPlanItem* item = y->ItemAt(i);
+                ++refs[item->WeekPlan()];
+                if (!P.WeekPlanList().Contains(item->WeekPlan()))
+                    err << "year item names a freed week plan; ";
+                if (item->Date() < YearStart || item->Date() > YearEnd ||
+                    (i > 0 && item->Date() <= y->ItemAt(i - 1)->Date()))
+                    err << "year items out of order; ";
+            }
+        }
+        auto counted = [&](const TLinkedObject* o, const char* what) {
+            if (o->RefCount() != refs[o])
+                err << what << " RefCount " << o->RefCount() << " for " << refs[o] << " items; ";
+        };
+        counted(P.FlashCycle(), "flash cycle");
+        counted(P.OffCycle(), "off cycle");
+        for (const TCycle* c : P.CycleList())
+            counted(c, "cycle");
+        for (const TDayPlan* d : P.DayPlanList())
+            counted(d, "day plan");
+        for (const TWeekPlan* w : P.WeekPlanList())
+            counted(w, "week plan");
+
+        // One duration per cycle in every working and call phase.
+        for (const auto* list : {&P.PhaseList(), &P.CallPhaseList()})
+            for (const TPhase* phase : *list) {
+                if (phase->Cycles().Count() != P.CycleList().Count())
+                    err << "phase durations do not match the cycles; ";
+                for (int v : phase->Cycles())
+                    if (v < phase->MinTime())
+                        err << "duration below the phase's minimum; ";
+            }
+    }
+
+    void CheckTrendsAndPhases(std::ostringstream& err) {
         std::set<const TTrend*> live;
         for (const TTrendGroup* g : P.TrendGroupList())
             for (const TTrend* s : g->Trends())
@@ -225,11 +402,11 @@ class RandomProject {
         // Call phases come with their direction.
         if (P.CallPhaseList().Count() > 2 && P.CallTrend() == nullptr)
             err << "call phases without a call direction; ";
-        return err.str();
     }
 
     std::unique_ptr<TConfiguration> Config;
     TProject P;
+    bool WithPlans = false;
 
   private:
     int Pick(int n) { return n <= 0 ? 0 : static_cast<int>(Rng() % static_cast<unsigned>(n)); }
@@ -247,6 +424,9 @@ class RandomProject {
             return P.AllRedPhase();
         return P.PhaseAt(Pick(P.PhaseCount()));
     }
+    template <class T> T* RandomOf(const TSafeObjList<T>& list) {
+        return list.Items(Pick(list.Count()));
+    }
     TControllerOutput* RandomOutput() {
         const TController* c = P.ControllerAt(Pick(P.ControllerList().Count()));
         if (c == nullptr || c->Outputs.Empty())
@@ -257,16 +437,25 @@ class RandomProject {
     std::mt19937 Rng;
 };
 
-class ModelProperties : public ::testing::TestWithParam<unsigned> {};
+class ModelProperties : public ::testing::TestWithParam<unsigned> {
+  protected:
+    static void Run(unsigned seed, bool withPlans) {
+        RandomProject r(seed);
+        r.WithPlans = withPlans;
+        for (int step = 0; step < 400; ++step) {
+            const std::string op = r.Step();
+            const std::string broken = r.Check();
+            ASSERT_EQ(broken, "") << "seed " << seed << ", step " << step << ": " << op;
+        }
+    }
+};
 
 TEST_P(ModelProperties, InvariantsHoldAfterEveryOperation) {
-    const unsigned seed = GetParam();
-    RandomProject r(seed);
-    for (int step = 0; step < 400; ++step) {
-        const std::string op = r.Step();
-        const std::string broken = r.Check();
-        ASSERT_EQ(broken, "") << "seed " << seed << ", step " << step << ": " << op;
-    }
+    Run(GetParam(), false);
+}
+
+TEST_P(ModelProperties, InvariantsHoldWithCyclesAndPlansToo) {
+    Run(GetParam(), true);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, ModelProperties, ::testing::Range(1u, 25u));
