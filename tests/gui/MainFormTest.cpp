@@ -78,6 +78,7 @@ class MainFormTest : public QObject {
     void closingAsksAndCancelKeepsTheWindow();
     void captionRule();
     void commandLineProjectErrorEscapes();
+    void gridScrollBarsFollowTheWindow();
     void plusMinusRulesPerPage();
     void plusFollowsModelChangesWhenIdle();
     void contextMenuShowsEnabledActionsUnderTheirHints();
@@ -472,6 +473,36 @@ void MainFormTest::commandLineProjectErrorEscapes() {
     f.Create({});
     f.Form->OpenCommandLineProject(); // no argument: nothing to do
     QCOMPARE(f.Files.Loads, 1);
+}
+
+void MainFormTest::gridScrollBarsFollowTheWindow() {
+    TWindowFixture f(Catalogue(false, true, true));
+    TMainForm& w = *f.Form;
+    for (int i = 0; i < 25; ++i)
+        w.Project().AddTrendGroup(0); // more rows than the page can show
+    w.resize(640, 479);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.ActivatePage(pgTrends);
+    TDrawGrid* g = w.dgTrends;
+    QCOMPARE(g->RowCount(), w.Project().TrendCount() + 2);
+    QCOMPARE(g->FixedRows(), 2);
+    QCOMPARE(g->ScrollBars(), TScrollBars::Both); // the vertical bar costs width too
+    QCOMPARE(g->geometry().topLeft(), QPoint(8, 14));
+    QVERIFY(g->geometry().bottom() < w.Pages[pgTrends]->height());
+    w.resize(900, 900);
+    QTRY_COMPARE(g->ScrollBars(), TScrollBars::None);
+    QCOMPARE(g->size(), QSize(g->ContentWidth(), g->ContentHeight()));
+    w.resize(640, 479);
+    QTRY_VERIFY(g->ScrollBars() != TScrollBars::None);
+    // Without directions: the two title rows, no fixed rows, no bars.
+    TriggerModel(w.PopupNewModels, 0);
+    w.ActivatePage(pgTrends);
+    QCOMPARE(g->RowCount(), 2);
+    QCOMPARE(g->FixedRows(), 0);
+    QCOMPARE(g->ScrollBars(), TScrollBars::None);
+    QCOMPARE(g->height(), 36);
+    w.SetModified(false);
 }
 
 void MainFormTest::plusMinusRulesPerPage() {
