@@ -97,68 +97,81 @@ class Reader {
             Fail(7, "смещение годового плана вне образа");
     }
 
-    // Every state is reachable from the yellow-flashing record; together
-    // they must tile the area after the header without gaps or overlaps.
+    // States are found along the links from the yellow-flashing record; a
+    // record nothing links to (the steps into the call phases when calls
+    // are served at once) is found in the gap it leaves. Together they must
+    // tile the area after the header without gaps or overlaps.
     void ReadStates() {
         std::map<std::uint16_t, TImageState> found;
         std::vector<std::uint16_t> todo{kBlinkOffset};
         int cycles = -1;
         const std::size_t limit = Img.Header.YearPlanOffset;
         while (!todo.empty()) {
-            std::uint16_t at = todo.back();
-            todo.pop_back();
-            if (found.count(at))
-                continue;
-            std::size_t len = Record(at, limit, "состояние");
-            if (len < kStateRecordSize)
-                Fail(at, "состояние: неверная длина записи " + std::to_string(len));
-            const std::uint8_t* p = &B[at];
-            TImageState s;
-            s.Offset = at;
-            s.StateNumber = p[1];
-            s.LitMask = GetU32(p + 2);
-            s.SteadyMask = GetU32(p + 6);
-            s.NextOffset = GetU16(p + 10);
-            s.ExitOffset = GetU16(p + 12);
-            s.CallOffset = GetU16(p + 14);
-            s.Duration = p[16];
-            bool phase = s.StateNumber != kStateBlink && s.StateNumber != kStateStep;
-            if (phase) {
-                if (s.StateNumber == 0 || s.StateNumber > Img.Header.PhaseTotal)
-                    Fail(at + 1, "неверный номер фазы " + std::to_string(s.StateNumber));
-                int extra = static_cast<int>(len - kStateRecordSize);
-                if (cycles >= 0 && extra != cycles)
-                    Fail(at, "записи фаз разной длины");
-                cycles = extra;
-                s.CycleExtra.assign(p + 17, p + 17 + extra);
-            } else if (len != kStateRecordSize) {
-                Fail(at, "состояние: неверная длина записи " + std::to_string(len));
-            }
-            if ((s.SteadyMask & ~s.LitMask) != 0)
-                Fail(at + 6, "горящие без мигания выходы не входят в горящие");
-            for (std::uint16_t link : {s.NextOffset, s.ExitOffset, s.CallOffset}) {
-                if (link == kNoLink)
+            while (!todo.empty()) {
+                std::uint16_t at = todo.back();
+                todo.pop_back();
+                if (found.count(at))
                     continue;
-                if (link < kBlinkOffset || link >= limit)
-                    Fail(at + 10, "ссылка " + std::to_string(link) + " вне области состояний");
-                todo.push_back(link);
+                TImageState s = ReadState(at, limit, cycles);
+                for (std::uint16_t link : {s.NextOffset, s.ExitOffset, s.CallOffset})
+                    if (link != kNoLink)
+                        todo.push_back(link);
+                found.emplace(at, std::move(s));
             }
-            if (s.NextOffset == kNoLink || s.ExitOffset == kNoLink)
-                Fail(at + 10, "состояние без следующего");
-            found.emplace(at, std::move(s));
+            // The first gap between the records found so far, if any.
+            std::size_t expect = kBlinkOffset;
+            for (auto& [offset, state] : found) {
+                if (offset < expect)
+                    Fail(offset, "записи состояний перекрываются");
+                if (offset > expect) {
+                    todo.push_back(static_cast<std::uint16_t>(expect));
+                    break;
+                }
+                expect = offset + kStateRecordSize + state.CycleExtra.size();
+            }
+            StateEnd = expect;
         }
-        std::size_t expect = kBlinkOffset;
-        for (auto& [offset, state] : found) {
-            if (offset != expect)
-                Fail(expect, offset > expect ? "недостижимые байты в области состояний"
-                                             : "записи состояний перекрываются");
-            expect = offset + kStateRecordSize + state.CycleExtra.size();
+        for (auto& [offset, state] : found)
             Img.States.push_back(std::move(state));
-        }
         Img.CycleCount = std::max(cycles, 0);
-        StateEnd = expect;
         if (Img.States.front().StateNumber != kStateBlink)
             Fail(kBlinkOffset + 1, "на смещении 38 не запись желтого мигания");
+    }
+
+    TImageState ReadState(std::uint16_t at, std::size_t limit, int& cycles) {
+        std::size_t len = Record(at, limit, "состояние");
+        if (len < kStateRecordSize)
+            Fail(at, "состояние: неверная длина записи " + std::to_string(len));
+        const std::uint8_t* p = &B[at];
+        TImageState s;
+        s.Offset = at;
+        s.StateNumber = p[1];
+        s.LitMask = GetU32(p + 2);
+        s.SteadyMask = GetU32(p + 6);
+        s.NextOffset = GetU16(p + 10);
+        s.ExitOffset = GetU16(p + 12);
+        s.CallOffset = GetU16(p + 14);
+        s.Duration = p[16];
+        bool phase = s.StateNumber != kStateBlink && s.StateNumber != kStateStep;
+        if (phase) {
+            if (s.StateNumber == 0 || s.StateNumber > Img.Header.PhaseTotal)
+                Fail(at + 1u, "неверный номер фазы " + std::to_string(s.StateNumber));
+            int extra = static_cast<int>(len - kStateRecordSize);
+            if (cycles >= 0 && extra != cycles)
+                Fail(at, "записи фаз разной длины");
+            cycles = extra;
+            s.CycleExtra.assign(p + 17, p + 17 + extra);
+        } else if (len != kStateRecordSize) {
+            Fail(at, "состояние: неверная длина записи " + std::to_string(len));
+        }
+        if ((s.SteadyMask & ~s.LitMask) != 0)
+            Fail(at + 6u, "горящие без мигания выходы не входят в горящие");
+        for (std::uint16_t link : {s.NextOffset, s.ExitOffset, s.CallOffset})
+            if (link != kNoLink && (link < kBlinkOffset || link >= limit))
+                Fail(at + 10u, "ссылка " + std::to_string(link) + " вне области состояний");
+        if (s.NextOffset == kNoLink || s.ExitOffset == kNoLink)
+            Fail(at + 10u, "состояние без следующего");
+        return s;
     }
 
     std::size_t StateEnd = 0;

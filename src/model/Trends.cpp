@@ -197,6 +197,20 @@ void TTrend::SetTime(int state, std::uint8_t value) {
         project.OnTimesChanged();
 }
 
+bool TTrend::RestoreTimes(const std::array<std::uint8_t, kSignalStateCount>& times) {
+    // Each chain (1..4 closing, 6..8 opening) never increases.
+    for (int i : {1, 2, 3, 6, 7})
+        if (times[static_cast<std::size_t>(i)] < times[static_cast<std::size_t>(i + 1)])
+            return false;
+    if (times == FTimes)
+        return true;
+    FTimes = times;
+    TProject& project = FGroup->Project();
+    if (project.OnTimesChanged)
+        project.OnTimesChanged();
+    return true;
+}
+
 bool TTrend::HasState(int state) const {
     if (!UsesState(state))
         return false;

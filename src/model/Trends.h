@@ -120,6 +120,11 @@ class TTrend {
     // neighbours; ignores states the kind lacks. Recomputes the transitions
     // through the project's OnTimesChanged when the time changes.
     void SetTime(int state, std::uint8_t value);
+    // Puts back all twelve stored times at once, those of states the kind
+    // lacks included (replaying SetTime cannot restore them: it ignores such
+    // states but its chain rules still move them). Refused (false, nothing
+    // changed) when a chain would increase.
+    bool RestoreTimes(const std::array<std::uint8_t, kSignalStateCount>& times);
     // Whether the kind has the state at all (the cell can be edited).
     bool UsesState(int state) const { return KindHasState(FKind, state); }
     // Whether the state actually lasts: for 2, 3, 7 longer than the next

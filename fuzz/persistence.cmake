@@ -1,0 +1,1 @@
+tralcon_fuzzer(fuzz_project fuzz_project.cpp tralcon_persistence)
