@@ -1,9 +1,13 @@
 #include "cli/Cli.h"
 
 #include "cli/CliArgs.h"
+#include "cli/ProjectInfo.h"
+#include "flash/Flash.h"
+#include "flash/ImageFiles.h"
 #include "flash/ImageReader.h"
 #include "model/Errors.h"
 #include "persistence/Config.h"
+#include "persistence/ProjExp.h"
 #include "platform/AppPaths.h"
 #include "platform/FileIO.h"
 #include "programmer/ProgSession.h"
@@ -146,6 +150,114 @@ int CmdClock(Context& c) {
     return r.Succeeded ? 0 : ExchangeFailed(c, r);
 }
 
+std::string OutputPath(const Context& c) {
+    std::string path = c.Args.Value("-o").value_or(c.Args.Value("--output").value_or(""));
+    if (path.empty())
+        throw UsageError(c.Args.Command() + " needs -o FILE");
+    return path;
+}
+
+int ParseIndex(const std::string& text, const char* what) {
+    std::size_t used = 0;
+    int value = -1;
+    try {
+        value = std::stoi(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != text.size() || value < 0)
+        throw UsageError(std::string(what) + " must be a number from 0: " + text);
+    return value;
+}
+
+int CmdNew(Context& c) {
+    if (!c.Args.Positional().empty())
+        throw UsageError("new takes no arguments");
+    const std::string path = OutputPath(c);
+    const TConfiguration& cfg = c.Catalogue();
+    const int m = ParseIndex(c.Args.Value("--model").value_or("0"), "--model");
+    if (m >= cfg.ModelList.Count())
+        throw UsageError("the catalogue has no model #" + std::to_string(m));
+    TProject project(cfg);
+    project.NewProject(cfg.ModelList[m]);
+    TSchemeDocument scheme;
+    SaveProject(path, project, scheme);
+    return 0;
+}
+
+TLoadedProject LoadPositional(Context& c) {
+    const std::string path = OnePositional(c, "one project file");
+    return LoadProject(path, c.Catalogue());
+}
+
+int CmdInfo(Context& c) {
+    TLoadedProject loaded = LoadPositional(c);
+    c.Out << cli::DescribeProject(*loaded.Project, *loaded.Scheme);
+    return 0;
+}
+
+int CmdResave(Context& c) {
+    const std::string out = OutputPath(c);
+    TLoadedProject loaded = LoadPositional(c);
+    SaveProject(out, *loaded.Project, *loaded.Scheme);
+    return 0;
+}
+
+int CmdImage(Context& c) {
+    const std::string out = OutputPath(c);
+    TLoadedProject loaded = LoadPositional(c);
+    const int k = ParseIndex(c.Args.Value("--controller").value_or("0"), "--controller");
+    if (k >= loaded.Project->ControllerList().Count())
+        throw UsageError("the project has " +
+                         std::to_string(loaded.Project->ControllerList().Count()) +
+                         " controller(s), counted from 0");
+    const TBytes image = BuildFlashImage(*loaded.Project, k, loaded.Project->ProjectOptions());
+    std::string error;
+    if (!WriteFileAtomically(
+            out, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()),
+            &error))
+        throw EUserError(Format("Не удалось записать файл %s", out) + ": " + error);
+    c.Out << out << ": " << image.size() << " bytes\n";
+    return 0;
+}
+
+int CmdExport(Context& c) {
+    const std::string out = OutputPath(c);
+    TLoadedProject loaded = LoadPositional(c);
+    int status = 0;
+    for (const TImageFileReport& r : SaveImageFiles(out, BuildFlashImages(*loaded.Project))) {
+        if (r.Written) {
+            c.Out << r.Path << "\n";
+        } else {
+            c.Err << r.Path << ": " << r.Message << "\n";
+            status = 1;
+        }
+    }
+    return status;
+}
+
+// Reads a project and compiles and reads back every controller's image.
+int CmdCheck(Context& c) {
+    TLoadedProject loaded = LoadPositional(c);
+    int status = 0;
+    for (int k = 0; k < loaded.Project->ControllerList().Count(); ++k) {
+        const TBytes image = BuildFlashImage(*loaded.Project, k, loaded.Project->ProjectOptions());
+        TImageDescription d;
+        std::string error;
+        if (!ReadFlashImage(image, &d, &error)) {
+            c.Err << "controller " << k << ": " << error << "\n";
+            status = 1;
+        } else if (image.size() > kMaxFileImageSize) {
+            c.Err << "controller " << k << ": " << image.size()
+                  << " bytes: Размер данных слишком велик!\n";
+            status = 1;
+        } else {
+            c.Out << "controller " << k << ": image " << image.size() << " bytes, OK\n";
+        }
+    }
+    return status;
+}
+
 struct Command {
     const char* Name;
     const char* Usage;
@@ -156,6 +268,15 @@ struct Command {
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"models", "models", "print the controller catalogue and the switches", CmdModels},
+        {"new", "new --model M -o FILE.NVT", "write a new project with a controller of model #M",
+         CmdNew},
+        {"info", "info FILE.NVT", "describe a project", CmdInfo},
+        {"resave", "resave FILE.NVT -o OUT.NVT", "read a project and write it again", CmdResave},
+        {"check", "check FILE.NVT", "read a project and check every controller's image", CmdCheck},
+        {"image", "image FILE.NVT --controller K -o OUT.bin",
+         "the flash image of controller K (from 0)", CmdImage},
+        {"export", "export FILE.NVT -o NAME.k0", "the image files NAME.k0, NAME.k1, ...",
+         CmdExport},
         {"dump", "dump IMAGE", "check a flash image (or .k0 file) and describe it", CmdDump},
         {"read", "read --port DEV -o OUT.bin", "read a controller's flash into a file", CmdRead},
         {"clock", "clock --port DEV [--set]", "read a controller's clock, or set it from the PC's",

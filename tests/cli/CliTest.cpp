@@ -1,5 +1,5 @@
-#include "TestUtil.h"
 #include "cli/Cli.h"
+#include "TestUtil.h"
 #include "cli/CliArgs.h"
 
 #include <gtest/gtest.h>
@@ -66,6 +66,68 @@ TEST(Cli, UsageErrorsAndHelp) {
     CliRun help = Cli({"--help"});
     EXPECT_EQ(help.Status, 0);
     EXPECT_NE(help.Out.find("models"), std::string::npos);
+}
+
+} // namespace
+} // namespace tralcon::cli
+
+namespace tralcon::cli {
+namespace {
+
+class CliProject : public ::testing::Test {
+  protected:
+    test::TempDir Dir;
+    std::string File(const std::string& name) const { return Dir.File(name); }
+};
+
+TEST_F(CliProject, NewInfoResaveImageExportCheck) {
+    ASSERT_EQ(Cli({"new", "--model", "1", "-o", File("a.NVT")}).Status, 0);
+    EXPECT_EQ(test::ReadBytes(File("a.NVT")).size(), 223u);
+
+    CliRun info = Cli({"info", File("a.NVT")});
+    ASSERT_EQ(info.Status, 0) << info.Err;
+    EXPECT_NE(info.Out.find("Проект: Новый перекресток"), std::string::npos) << info.Out;
+    EXPECT_NE(info.Out.find("НВТ-3 (32 выхода)"), std::string::npos) << info.Out;
+
+    ASSERT_EQ(Cli({"resave", File("a.NVT"), "-o", File("b.NVT")}).Status, 0);
+    EXPECT_EQ(test::ReadBytes(File("a.NVT")), test::ReadBytes(File("b.NVT")));
+
+    ASSERT_EQ(Cli({"image", File("a.NVT"), "--controller", "0", "-o", File("a.bin")}).Status, 0);
+    EXPECT_EQ(test::ReadBytes(File("a.bin")).size(), 116u); // no cycle: phase records of 19 bytes
+    CliRun dump = Cli({"dump", File("a.bin")});
+    EXPECT_EQ(dump.Status, 0) << dump.Err;
+
+    CliRun exported = Cli({"export", File("a.NVT"), "-o", File("Cross")});
+    ASSERT_EQ(exported.Status, 0) << exported.Err;
+    EXPECT_EQ(test::ReadBytes(File("Cross.k0")).size(), 1024u);
+
+    CliRun check = Cli({"check", File("a.NVT")});
+    EXPECT_EQ(check.Status, 0) << check.Err;
+    EXPECT_NE(check.Out.find("controller 0: image 116 bytes, OK"), std::string::npos);
+}
+
+TEST_F(CliProject, BadInputGivesTheMessageAndAFailureStatus) {
+    test::WriteBytes(File("bad.NVT"), "garbage, not a project");
+    CliRun bad = Cli({"info", File("bad.NVT")});
+    EXPECT_EQ(bad.Status, 1);
+    EXPECT_EQ(bad.Err, "Файл " + File("bad.NVT") + " поврежден или имеет неправильный формат\n");
+
+    CliRun missing = Cli({"info", File("none.NVT")});
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_NE(missing.Err.find("не найден"), std::string::npos);
+
+    ASSERT_EQ(Cli({"new", "-o", File("a.NVT")}).Status, 0);
+    EXPECT_EQ(Cli({"image", File("a.NVT"), "--controller", "1", "-o", File("x.bin")}).Status, 2);
+    EXPECT_EQ(Cli({"image", File("a.NVT"), "--controller", "x", "-o", File("x.bin")}).Status, 2);
+    EXPECT_EQ(Cli({"new", "--model", "99", "-o", File("b.NVT")}).Status, 2);
+    EXPECT_FALSE(std::filesystem::exists(File("x.bin")));
+    EXPECT_FALSE(std::filesystem::exists(File("b.NVT")));
+
+    // A catalogue without the project's model: the model error, nothing else.
+    test::WriteBytes(File("other.cfg"), ToCp1251("[Model#0]\nID=77\nCaption=X\nRedOrder=1\n"));
+    CliRun other = Cli({"--config", File("other.cfg"), "info", File("a.NVT")});
+    EXPECT_EQ(other.Status, 1);
+    EXPECT_EQ(other.Err, "Model not found\n");
 }
 
 } // namespace
