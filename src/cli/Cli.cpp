@@ -2,6 +2,7 @@
 
 #include "cli/CliArgs.h"
 #include "cli/ProjectInfo.h"
+#include "cli/SampleProject.h"
 #include "flash/Flash.h"
 #include "flash/ImageFiles.h"
 #include "flash/ImageReader.h"
@@ -258,6 +259,17 @@ int CmdCheck(Context& c) {
     return status;
 }
 
+int CmdSample(Context& c) {
+    if (!c.Args.Positional().empty())
+        throw UsageError("sample takes no arguments");
+    const std::string path = OutputPath(c);
+    TProject project(c.Catalogue());
+    TSchemeDocument scheme;
+    BuildSampleProject(project, scheme);
+    SaveProject(path, project, scheme);
+    return 0;
+}
+
 struct Command {
     const char* Name;
     const char* Usage;
@@ -270,6 +282,7 @@ const std::vector<Command>& Commands() {
         {"models", "models", "print the controller catalogue and the switches", CmdModels},
         {"new", "new --model M -o FILE.NVT", "write a new project with a controller of model #M",
          CmdNew},
+        {"sample", "sample -o FILE.NVT", "write the sample crossroad", CmdSample},
         {"info", "info FILE.NVT", "describe a project", CmdInfo},
         {"resave", "resave FILE.NVT -o OUT.NVT", "read a project and write it again", CmdResave},
         {"check", "check FILE.NVT", "read a project and check every controller's image", CmdCheck},

@@ -132,3 +132,23 @@ TEST_F(CliProject, BadInputGivesTheMessageAndAFailureStatus) {
 
 } // namespace
 } // namespace tralcon::cli
+
+namespace tralcon::cli {
+namespace {
+
+// The bundled sample is what the sample command builds: regenerate it with
+// `tralcon-cli sample -o data/examples/Sample.NVT` after a deliberate change.
+TEST_F(CliProject, BundledSampleIsUpToDateAndCompiles) {
+    ASSERT_EQ(Cli({"sample", "-o", File("s.NVT")}).Status, 0);
+    const std::string bundled =
+        test::ReadBytes(std::string(TRALCON_SOURCE_DIR) + "/data/examples/Sample.NVT");
+    EXPECT_EQ(test::ReadBytes(File("s.NVT")), bundled);
+    CliRun check = Cli({"check", File("s.NVT")});
+    EXPECT_EQ(check.Status, 0) << check.Err;
+    CliRun info = Cli({"info", File("s.NVT")});
+    EXPECT_NE(info.Out.find("Ф4  мин. 15 с  зеленые: 7ТВП 4П 5Пм"), std::string::npos) << info.Out;
+    EXPECT_NE(info.Out.find("Схема: 14 объектов"), std::string::npos);
+}
+
+} // namespace
+} // namespace tralcon::cli
