@@ -389,6 +389,74 @@ QPixmap DrawTrend(int index) {
     return pm;
 }
 
+QPixmap DrawAnchor(int index) {
+    QPixmap pm = Blank(16, 16);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    switch (index) {
+    case 1: { // an anchor: something names this object
+        p.setPen(QPen(kInk, 1.4, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(8, 3.5), 1.8, 1.8);
+        p.drawLine(QPointF(8, 5.3), QPointF(8, 14));
+        p.drawLine(QPointF(5, 7.5), QPointF(11, 7.5));
+        p.drawArc(QRectF(3, 7, 10, 7), 180 * 16, 180 * 16);
+        break;
+    }
+    case 2: // the conflict marker
+        p.setPen(QPen(kRed, 2.2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(4, 4), QPointF(12, 12));
+        p.drawLine(QPointF(12, 4), QPointF(4, 12));
+        break;
+    case 3: // lights off
+        Lamp(p, QPointF(8, 8), 5.5, QColor(90, 90, 90));
+        break;
+    case 4: // yellow flashing
+        Lamp(p, QPointF(8, 8), 4, kYellow);
+        p.setPen(QPen(kYellow.darker(120), 1.2));
+        for (int k = 0; k < 8; ++k) {
+            const qreal a = k * M_PI / 4;
+            p.drawLine(QPointF(8, 8) + QPointF(std::cos(a), std::sin(a)) * 5.2,
+                       QPointF(8, 8) + QPointF(std::cos(a), std::sin(a)) * 7.4);
+        }
+        break;
+    case 5: { // a cycle: a circular arrow
+        p.setPen(QPen(kGreen, 1.8, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(2.5, 2.5, 11, 11), 60 * 16, 290 * 16);
+        QPolygonF head;
+        head << QPointF(11.5, 0.5) << QPointF(13.5, 5.5) << QPointF(8.5, 4.5);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kGreen);
+        p.drawPolygon(head);
+        break;
+    }
+    case 6: { // a day plan: a clock
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(kPaper);
+        p.drawEllipse(QPointF(8, 8), 6.5, 6.5);
+        p.setPen(QPen(kInk, 1.4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(8, 8), QPointF(8, 4));
+        p.drawLine(QPointF(8, 8), QPointF(11, 9.5));
+        break;
+    }
+    case 7: { // a week plan: a calendar sheet
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(2.5, 3.5, 11, 10));
+        p.setBrush(kRed);
+        p.drawRect(QRectF(2.5, 3.5, 11, 3));
+        p.setPen(QPen(kInk, 1));
+        for (int k = 0; k < 3; ++k)
+            p.drawLine(QPointF(4.5 + k * 3.5, 9), QPointF(5.5 + k * 3.5, 9));
+        break;
+    }
+    default:
+        break;
+    }
+    return pm;
+}
+
 } // namespace
 
 // Drawn on every call: the pictures are small, and a cache would outlive
@@ -399,6 +467,10 @@ QIcon ActionIcon(int index) {
 
 QPixmap TrendImage(int index) {
     return DrawTrend(index);
+}
+
+QPixmap AnchorImage(int index) {
+    return DrawAnchor(index);
 }
 
 QPixmap TreeImage(int index) {

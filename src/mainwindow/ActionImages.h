@@ -35,6 +35,11 @@ QPixmap TrendImage(int index);
 // trees, which show it 27 pixels before a cell's right edge.
 QPixmap TreeImage(int index);
 
+// The 16×16 plan images: 1 referenced (an anchor), 2 conflict marker,
+// 3 lights off ("ОС"), 4 yellow flashing ("ЖМ"), 5 cycle, 6 day plan,
+// 7 week plan.
+QPixmap AnchorImage(int index);
+
 // The images of outputs in menus and trees: universal, red, yellow, green.
 int OutputImageIndex(unsigned char modelOutputFlags);
 

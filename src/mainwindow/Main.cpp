@@ -466,17 +466,11 @@ void TMainForm::BuildPages() {
         DrawTitleCell(p, dgCollisions, c, r, rect,
                       header || c == r ? kWindowColor : QColor(Qt::white), text);
     };
-    static const char* const titles[5] = {"Цикл", "Такт", "Время", "Фазы", "Tmin"};
     dgPhases->OnDrawCell = [this](QPainter& p, int c, int r, const QRect& rect) {
-        if (!FProject || c != 0)
-            return;
-        const QString text = r < 5 ? QString::fromUtf8(titles[r]) : Q(FProject->TrendName(r - 5));
-        DrawTitleCell(p, dgPhases, c, r, rect, kPhasesTitleColor, text);
+        DrawSequenceCell(p, dgPhases, c, r, rect, FStepsExpanded);
     };
     dgCycles->OnDrawCell = [this](QPainter& p, int c, int r, const QRect& rect) {
-        if (!FProject || c != 0 || r >= 5)
-            return;
-        DrawTitleCell(p, dgCycles, c, r, rect, kCyclesTitleColor, QString::fromUtf8(titles[r]));
+        DrawSequenceCell(p, dgCycles, c, r, rect, false);
     };
 
     auto makeTree = [this](int page, const char* name, const QStringList& titles,
@@ -495,6 +489,234 @@ void TMainForm::BuildPages() {
                            {QStringLiteral("ДН"), QStringLiteral("План")}, {55, 200});
     vtYearPlan = makeTree(pgYearPlan, "vtYearPlan",
                           {QStringLiteral("Дата"), QStringLiteral("План")}, {55, 200});
+    BuildPlanTrees();
+}
+
+void TMainForm::BuildPlanTrees() {
+    // "Name (#n)" of a plan object with its 1-based number in its list.
+    auto named = [](const TLinkedObject* o, int index) {
+        return QStringLiteral("%1 (#%2)").arg(Q(o->Name())).arg(index + 1);
+    };
+    auto anchor = [](TTreeCellLook& look, int image) {
+        look.Image = AnchorImage(image);
+        look.ImageFromRight = 3 + 16;
+    };
+    vtDayPlans->OnCellLook = [this, named, anchor](QTreeWidgetItem* item, int col,
+                                                   TTreeCellLook& look) {
+        if (!FProject)
+            return;
+        const bool top = item->parent() == nullptr;
+        const int pi = vtDayPlans->indexOfTopLevelItem(top ? item : item->parent());
+        if (pi < 0 || pi >= FProject->DayPlanList().Count())
+            return;
+        const TDayPlan* plan = FProject->DayPlanList()[pi];
+        if (top) {
+            if (col == 0) {
+                look.FramedOnly = true;
+                look.Text = QString::number(pi + 1);
+                if (plan->RefCount() > 0)
+                    anchor(look, 1);
+            } else {
+                look.Text = named(plan, pi);
+            }
+            return;
+        }
+        const int ii = item->parent()->indexOfChild(item);
+        if (ii < 0 || ii >= plan->ItemCount())
+            return;
+        const TDayPlanItem* it = plan->ItemAt(ii);
+        if (col == 0) {
+            int h = 0, m = 0, sec = 0;
+            DecodeDayTime(it->Time(), h, m, sec);
+            look.Text = QStringLiteral("%1:%2")
+                            .arg(h, 2, 10, QLatin1Char('0'))
+                            .arg(m, 2, 10, QLatin1Char('0'));
+            return;
+        }
+        const TCycle* cycle = it->Cycle();
+        if (cycle == FProject->FlashCycle()) {
+            look.Text = Q(cycle->Name());
+            anchor(look, 4);
+        } else if (cycle == FProject->OffCycle()) {
+            look.Text = Q(cycle->Name());
+            anchor(look, 3);
+        } else if (cycle != nullptr) {
+            look.Text = named(cycle, FProject->CycleList().IndexOf(cycle));
+            anchor(look, 5);
+        }
+    };
+    vtWeekPlans->OnCellLook = [this, named, anchor](QTreeWidgetItem* item, int col,
+                                                    TTreeCellLook& look) {
+        if (!FProject)
+            return;
+        const bool top = item->parent() == nullptr;
+        const int pi = vtWeekPlans->indexOfTopLevelItem(top ? item : item->parent());
+        if (pi < 0 || pi >= FProject->WeekPlanList().Count())
+            return;
+        const TWeekPlan* plan = FProject->WeekPlanList()[pi];
+        if (top) {
+            if (col == 0) {
+                look.FramedOnly = true;
+                look.Text = QString::number(pi + 1);
+                if (plan->RefCount() > 0)
+                    anchor(look, 1);
+            } else {
+                look.Text = named(plan, pi);
+                anchor(look, 7);
+            }
+            return;
+        }
+        const int ii = item->parent()->indexOfChild(item);
+        if (ii < 0 || ii >= plan->ItemCount())
+            return;
+        const TWeekPlanItem* it = plan->ItemAt(ii);
+        if (col == 0) {
+            const int day = it->Day();
+            if (day >= 0 && day < kDaysInWeek)
+                look.Text = QString::fromUtf8(WeekDayNames[day]);
+            if (day >= 5) // Saturday and Sunday
+                look.TextColor = QColor(255, 0, 0);
+        } else if (const TDayPlan* dp = it->DayPlan(); dp != nullptr) {
+            look.Text = named(dp, FProject->DayPlanList().IndexOf(dp));
+            anchor(look, 6);
+        }
+    };
+    vtYearPlan->OnCellLook = [this, named, anchor](QTreeWidgetItem* item, int col,
+                                                   TTreeCellLook& look) {
+        const TYearPlan* year = FProject ? FProject->YearPlan() : nullptr;
+        if (year == nullptr)
+            return;
+        const int ii = vtYearPlan->indexOfTopLevelItem(item);
+        if (ii < 0 || ii >= year->ItemCount())
+            return;
+        const TYearPlanItem* it = year->ItemAt(ii);
+        if (col == 0) {
+            int y = 0, m = 0, d = 0;
+            DecodeDate(it->Date(), y, m, d);
+            look.Text = QStringLiteral("%1.%2")
+                            .arg(d, 2, 10, QLatin1Char('0'))
+                            .arg(m, 2, 10, QLatin1Char('0'));
+        } else if (const TWeekPlan* wp = it->WeekPlan(); wp != nullptr) {
+            look.Text = named(wp, FProject->WeekPlanList().IndexOf(wp));
+            anchor(look, 7);
+        }
+    };
+    auto focusOf = [](TDrawTree* tree, QTreeWidgetItem* node, int* plan, int* item) {
+        if (node == nullptr) {
+            *plan = *item = -1;
+        } else if (node->parent() != nullptr) {
+            *plan = tree->indexOfTopLevelItem(node->parent());
+            *item = node->parent()->indexOfChild(node);
+        } else {
+            *plan = tree->indexOfTopLevelItem(node);
+            *item = -1;
+        }
+    };
+    connect(vtDayPlans, &QTreeWidget::currentItemChanged, this,
+            [this, focusOf](QTreeWidgetItem* n) {
+                focusOf(vtDayPlans, n, &FSelDayPlan, &FSelDayPlanItem);
+                UpdateActionHints();
+            });
+    connect(vtWeekPlans, &QTreeWidget::currentItemChanged, this,
+            [this, focusOf](QTreeWidgetItem* n) {
+                focusOf(vtWeekPlans, n, &FSelWeekPlan, &FSelWeekPlanItem);
+                UpdateActionHints();
+            });
+    connect(vtYearPlan, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* n) {
+        FSelYearPlanItem = n != nullptr ? vtYearPlan->indexOfTopLevelItem(n) : -1;
+        UpdateActionHints();
+    });
+    // Collapsing the node above the focused one moves the focus up to it.
+    for (TDrawTree* tree : {vtDayPlans, vtWeekPlans}) {
+        connect(tree, &QTreeWidget::itemCollapsed, this, [this, tree](QTreeWidgetItem* node) {
+            QTreeWidgetItem* focused = tree->currentItem();
+            if (focused != nullptr && focused->parent() == node) {
+                CloseInplaceEditor();
+                tree->FocusNode(node);
+            }
+        });
+    }
+}
+
+// The title rows of the phase and cycle tables: the sections, step numbers,
+// start times, captions and durations of the row sequence. The editors of
+// the two pages draw the rows below.
+void TMainForm::DrawSequenceCell(QPainter& p, TDrawGrid* g, int c, int r, const QRect& rect,
+                                 bool expanded) {
+    if (!FProject)
+        return;
+    const bool cycles = g == dgCycles;
+    static const char* const titles[5] = {"Цикл", "Такт", "Время", "Фазы", "Tmin"};
+    const bool lastCol = c == g->ColCount() - 1, lastRow = r == g->RowCount() - 1;
+    if (c == 0) {
+        QString text;
+        if (r < 5)
+            text = QString::fromUtf8(titles[r]);
+        if (cycles && r == 4)
+            text = QStringLiteral("Tmin (%1)").arg(Q(FProject->CycleTimeText(-1)));
+        else if (cycles && r >= 5 && FProject->CycleAt(r - 5) != nullptr)
+            text = QStringLiteral("%1 (#%2) (%3)")
+                       .arg(Q(FProject->CycleAt(r - 5)->Name()))
+                       .arg(r - 4)
+                       .arg(Q(FProject->CycleTimeText(r - 5)));
+        else if (!cycles && r >= 5)
+            text = Q(FProject->TrendName(r - 5));
+        const QColor fill =
+            cycles ? (r >= 5 ? QColor(Qt::white) : kCyclesTitleColor) : kPhasesTitleColor;
+        DrawTitleCell(p, g, c, r, rect, fill, text);
+        return;
+    }
+    const int row = c - 1;
+    const int count = FProject->RowCount(expanded);
+    if (row >= count)
+        return;
+    auto isCall = [&](int k) {
+        const TRowLocation loc = FProject->LocateRow(k, expanded, -1);
+        return loc.Entry || FProject->CallPhaseList().Contains(loc.Phase);
+    };
+    const bool call = isCall(row);
+    const bool phaseCol = FProject->IsPhaseRow(row, expanded);
+    QColor fill = call ? kTrendsControlColor : kTrendsClosingColor;
+    if (r >= 4 && phaseCol)
+        fill = Qt::white;
+    if (r == 0) {
+        // One cell over each section, drawn from its first visible column.
+        if (c != g->LeftCol() && c - 1 > 0 && isCall(row - 1) == call)
+            return;
+        QRect span = rect;
+        for (int k = row + 1; k < count && isCall(k) == call; ++k)
+            span.setWidth(span.width() + g->ColWidth(k + 1));
+        const bool toEnd = !call ? !isCall(count - 1) : true;
+        const QRect pr = CellPaintRect(span, toEnd, false);
+        DrawPlainCell(p, pr, fill);
+        DrawCellText(p, pr, call ? QStringLiteral("ТВП") : QStringLiteral("Рабочий"));
+        return;
+    }
+    const QRect pr = CellPaintRect(rect, lastCol, lastRow);
+    DrawPlainCell(p, pr, fill);
+    QFont mono(QStringLiteral("Courier New"), 8);
+    mono.setStyleHint(QFont::Monospace);
+    mono.setBold(true);
+    switch (r) {
+    case 1:
+        DrawCellText(p, pr, Q(FProject->RowStepText(row, expanded)), Qt::black, &mono);
+        break;
+    case 2:
+        DrawCellText(p, pr, QString::number(FProject->RowStartTime(row, expanded, -1)), Qt::black,
+                     &mono);
+        break;
+    case 3:
+        DrawCellText(p, pr, Q(FProject->RowCaption(row, expanded)),
+                     phaseCol ? QColor(255, 0, 0) : QColor(Qt::black));
+        break;
+    case 4:
+        DrawCellText(p, pr, QString::number(FProject->RowDuration(row, expanded)));
+        break;
+    default:
+        if (cycles && FProject->CycleAt(r - 5) != nullptr)
+            DrawCellText(p, pr, QString::number(FProject->RowCycleDuration(row, r - 5, false)));
+        break;
+    }
 }
 
 void TMainForm::BuildControllersPage() {
@@ -885,9 +1107,25 @@ void TMainForm::ShowProjectValues() {
 }
 
 void TMainForm::RebuildPlanTrees() {
-    // Waits for the plan lists of the model (DayPlanList, WeekPlanList,
-    // YearPlan): one node per plan with a child per item, the first node
-    // focused in each tree.
+    // Nodes hold nothing: a node's position is its object's index.
+    vtDayPlans->clear();
+    vtWeekPlans->clear();
+    vtYearPlan->clear();
+    for (const TDayPlan* plan : FProject->DayPlanList()) {
+        auto* node = new QTreeWidgetItem(vtDayPlans);
+        for (int i = 0; i < plan->ItemCount(); ++i)
+            new QTreeWidgetItem(node);
+    }
+    for (const TWeekPlan* plan : FProject->WeekPlanList()) {
+        auto* node = new QTreeWidgetItem(vtWeekPlans);
+        for (int i = 0; i < plan->ItemCount(); ++i)
+            new QTreeWidgetItem(node);
+    }
+    if (const TYearPlan* year = FProject->YearPlan(); year != nullptr)
+        for (int i = 0; i < year->ItemCount(); ++i)
+            new QTreeWidgetItem(vtYearPlan);
+    for (TDrawTree* tree : {vtDayPlans, vtWeekPlans, vtYearPlan})
+        tree->FocusNode(tree->topLevelItem(0));
 }
 
 void TMainForm::UpdateDetailsButton() {
@@ -1190,26 +1428,25 @@ void TMainForm::LayoutPhasesGrid() {
     l.Left = 11;
     l.Top = 26;
     l.Rows = trends + 5;
-    // Waits for the row sequence of the model (RowCount): one column per row
-    // after the title column.
-    l.Cols = 1;
+    l.Cols = FProject->RowCount(FStepsExpanded) + 1;
     l.FixedRows = trends > 0 ? 5 : 0;
     l.ExtraHeight = 1;
     LayoutGrid(dgPhases, Pages[pgPhases]->rect(), l);
+    FSelPhaseCol = FSelPhase != nullptr ? FProject->PhaseRow(FSelPhase, FStepsExpanded) + 1 : -1;
+    if (FSelPhaseCol == 0)
+        FSelPhaseCol = -1;
     dgPhases->Invalidate();
 }
 
 void TMainForm::LayoutCyclesGrid() {
     if (!FProject)
         return;
-    // Waits for the cycles of the model (CycleList) and the collapsed row
-    // sequence (RowCount): one row per cycle, one column per row.
-    const int cycles = 0;
+    const int cycles = FProject->CycleList().Count();
     TGridLayout l;
     l.Left = 11;
     l.Top = 18;
     l.Rows = cycles + 5;
-    l.Cols = 1;
+    l.Cols = FProject->RowCount(false) + 1;
     l.FixedRows = cycles > 0 ? 5 : 0;
     l.ExtraHeight = 1;
     dgCycles->SetColCount(l.Cols);
@@ -1232,12 +1469,26 @@ bool TMainForm::actPlusUpdate() const {
         return FSelPhase != nullptr && FProject->PhaseCount() < 12;
     case pgCycles:
         return true;
-    case pgDayPlans:
-    case pgWeekPlans:
-    case pgYearPlan:
-        // Waits for the plans of the model: CanAddItem of the selected plan
-        // for its selected item. Without plan nodes nothing is selected.
-        return false;
+    case pgDayPlans: {
+        const TDayPlan* plan = FProject->DayPlanList().Count() > FSelDayPlan && FSelDayPlan >= 0
+                                   ? FProject->DayPlanList()[FSelDayPlan]
+                                   : nullptr;
+        return plan != nullptr && !vtDayPlans->selectedItems().isEmpty() &&
+               (FSelDayPlanItem < 0 || plan->CanAddItem(FSelDayPlanItem));
+    }
+    case pgWeekPlans: {
+        const TWeekPlan* plan = FProject->WeekPlanList().Count() > FSelWeekPlan && FSelWeekPlan >= 0
+                                    ? FProject->WeekPlanList()[FSelWeekPlan]
+                                    : nullptr;
+        return plan != nullptr && !vtWeekPlans->selectedItems().isEmpty() &&
+               ((FSelWeekPlanItem < 0 && FConfig->UseYearPlan) ||
+                (FSelWeekPlanItem >= 0 && plan->CanAddItem(FSelWeekPlanItem)));
+    }
+    case pgYearPlan: {
+        const TYearPlan* year = FProject->YearPlan();
+        return FConfig->UseYearPlan && year != nullptr && FSelYearPlanItem >= 0 &&
+               year->CanAddItem(FSelYearPlanItem);
+    }
     default:
         return false;
     }
@@ -1256,15 +1507,33 @@ bool TMainForm::actMinusUpdate() const {
     }
     case pgPhases:
         return FSelPhase != nullptr && FProject->CanDeletePhase(FSelPhase);
-    case pgCycles:
-        // Waits for the cycles of the model: a selected cycle row whose
-        // RefCount is 0.
-        return false;
-    case pgDayPlans:
-    case pgWeekPlans:
-    case pgYearPlan:
-        // Waits for the plans of the model (RefCount, item counts).
-        return false;
+    case pgCycles: {
+        const TCycle* cycle = FSelCycleRow >= 5 ? FProject->CycleAt(FSelCycleRow - 5) : nullptr;
+        return cycle != nullptr && cycle->RefCount() == 0;
+    }
+    case pgDayPlans: {
+        const auto& plans = FProject->DayPlanList();
+        if (vtDayPlans->selectedItems().isEmpty() || FSelDayPlan < 0 ||
+            FSelDayPlan >= plans.Count())
+            return false;
+        const TDayPlan* plan = plans[FSelDayPlan];
+        return FSelDayPlanItem < 0 ? plans.Count() > 1 && plan->RefCount() == 0
+                                   : plan->ItemCount() > 1;
+    }
+    case pgWeekPlans: {
+        const auto& plans = FProject->WeekPlanList();
+        if (FSelWeekPlan < 0 || FSelWeekPlan >= plans.Count())
+            return false;
+        const TWeekPlan* plan = plans[FSelWeekPlan];
+        return FSelWeekPlanItem < 0
+                   ? FConfig->UseYearPlan && plans.Count() > 1 && plan->RefCount() == 0
+                   : plan->ItemCount() > 1;
+    }
+    case pgYearPlan: {
+        const TYearPlan* year = FProject->YearPlan();
+        return FConfig->UseYearPlan && year != nullptr && FSelYearPlanItem >= 0 &&
+               year->ItemCount() > 1;
+    }
     default:
         return false;
     }

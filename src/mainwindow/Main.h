@@ -18,6 +18,7 @@ class QCheckBox;
 class QFrame;
 class QLineEdit;
 class QMenu;
+class QPainter;
 class QPushButton;
 class QStackedWidget;
 class QToolBar;
@@ -173,6 +174,9 @@ class TMainForm : public QMainWindow {
     void BuildPages();
     void BuildControllersPage();
     void BuildPhasesPage();
+    void BuildPlanTrees();
+    void DrawSequenceCell(QPainter& p, TDrawGrid* g, int col, int row, const QRect& rect,
+                          bool expanded);
     void BuildMenus();
     void SetHelpContexts();
     void FormCreate();

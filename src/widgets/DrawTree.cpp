@@ -16,7 +16,9 @@ void TTreeCellDelegate::paint(QPainter* p, const QStyleOptionViewItem& opt,
     QTreeWidgetItem* item = FTree->itemFromIndex(index);
     if (item == nullptr)
         return;
-    FTree->PaintCell(*p, item, index.column(), opt.rect, opt.state & QStyle::State_Selected);
+    // The view paints rows without selection or focus (see drawRow); the
+    // selection comes from the item.
+    FTree->PaintCell(*p, item, index.column(), opt.rect, item->isSelected());
 }
 
 QSize TTreeCellDelegate::sizeHint(const QStyleOptionViewItem& opt, const QModelIndex& index) const {
@@ -134,9 +136,11 @@ void TDrawTree::PaintCell(QPainter& p, QTreeWidgetItem* item, int column, const 
     p.save();
     const QRect r = cellRect.adjusted(header()->visualIndex(column) > 0 ? -1 : 0, -1, 0, 0);
     const TTreeCellLook look = CellLook(item, column);
-    if (look.FramedOnly)
+    if (look.FramedOnly) {
+        // No fill of its own: the tree's background, also under a selection.
+        p.fillRect(r, palette().color(QPalette::Base));
         DrawFramedCell(p, r);
-    else
+    } else
         DrawCell(p, r, look.Color, selected);
     p.setFont(font());
     QRect textRect = r;
@@ -213,15 +217,22 @@ void TDrawTree::drawBranches(QPainter* p, const QRect& rect, const QModelIndex& 
 
 void TDrawTree::paintEvent(QPaintEvent* e) {
     QTreeWidget::paintEvent(e);
-    // The selected cells again, on top: their frame is not covered by the
-    // neighbours drawn after them.
+    // The selected rows again, on top: the style's selection panel goes, and
+    // their frames are not covered by the neighbours drawn after them.
     QPainter p(viewport());
     for (QTreeWidgetItem* item : selectedItems()) {
-        for (int c = 0; c < columnCount(); ++c) {
+        const QRect first = CellRect(item, 0);
+        if (first.isEmpty() || !first.intersects(viewport()->rect()))
+            continue;
+        const QModelIndex index = indexFromItem(item, 0);
+        const int branchLeft = header()->sectionViewportPosition(0);
+        drawBranches(&p, QRect(branchLeft, first.top(), first.left() - branchLeft, first.height()),
+                     index);
+        for (int v = 0; v < columnCount(); ++v) {
+            const int c = header()->logicalIndex(v);
             const QRect r = CellRect(item, c);
-            if (r.isEmpty() || !r.intersects(viewport()->rect()) || CellLook(item, c).FramedOnly)
-                continue;
-            PaintCell(p, item, c, r, true);
+            if (!r.isEmpty())
+                PaintCell(p, item, c, r, true);
         }
     }
 }

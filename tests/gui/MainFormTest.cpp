@@ -512,17 +512,17 @@ void MainFormTest::plusMinusRulesPerPage() {
         const char* PlusHint;
         const char* MinusHint;
     };
-    // One controller of the small model, no directions, one phase. Plan and
-    // cycle pages have nothing selected yet.
+    // One controller of the small model, no directions, one phase, no
+    // cycle; the default plans, each tree's first node focused.
     const Case withoutMultiCascade[] = {
         {pgControllers, false, false, "Новый контроллер", "Удалить контроллер"},
         {pgTrends, true, false, "Новое направление", "Удалить направление"},
         {pgCollisions, false, false, "", ""},
         {pgPhases, true, false, "Новая фаза", "Удалить фазу"},
         {pgCycles, true, false, "Новый цикл", "Удалить цикл"},
-        {pgDayPlans, false, false, "Новый суточный план", "Удалить суточный план"},
-        {pgWeekPlans, false, false, "Новый недельный план", "Удалить недельный план"},
-        {pgYearPlan, false, false, "", ""},
+        {pgDayPlans, true, false, "Новый суточный план", "Удалить суточный план"},
+        {pgWeekPlans, true, false, "Новый недельный план", "Удалить недельный план"},
+        {pgYearPlan, true, false, "Новая запись годового плана", "Удалить запись годового плана"},
     };
     TWindowFixture f(Catalogue(false, true, true));
     QVERIFY(f.ShowActive());
@@ -533,6 +533,30 @@ void MainFormTest::plusMinusRulesPerPage() {
         QCOMPARE(f.Form->actPlus->toolTip(), QString::fromUtf8(c.PlusHint));
         QCOMPARE(f.Form->actMinus->toolTip(), QString::fromUtf8(c.MinusHint));
     }
+    // A day plan item: it can be followed by another, the only one stays.
+    f.Form->ActivatePage(pgDayPlans);
+    f.Form->vtDayPlans->expandAll();
+    f.Form->vtDayPlans->FocusNode(f.Form->vtDayPlans->topLevelItem(0)->child(0));
+    f.Form->UpdateEditActions();
+    QVERIFY(f.Form->actPlus->isEnabled());
+    QVERIFY(!f.Form->actMinus->isEnabled());
+    QCOMPARE(f.Form->actPlus->toolTip(), QStringLiteral("Новая запись суточного плана"));
+    // Nothing focused on the year page: no hints, nothing to do.
+    f.Form->ActivatePage(pgYearPlan);
+    f.Form->vtYearPlan->FocusNode(nullptr);
+    f.Form->UpdateEditActions();
+    QVERIFY(!f.Form->actPlus->isEnabled());
+    QCOMPARE(f.Form->actPlus->toolTip(), QString());
+
+    // Without the year plan no week plan can be added, and the year page
+    // does nothing.
+    TWindowFixture y(Catalogue(false, false, true));
+    QVERIFY(y.ShowActive());
+    y.Form->ActivatePage(pgWeekPlans);
+    QVERIFY(!y.Form->actPlus->isEnabled());
+    y.Form->ActivatePage(pgYearPlan);
+    QVERIFY(!y.Form->actPlus->isEnabled());
+
     // With MultiCascade the controllers page adds, but only in the active
     // window.
     TWindowFixture g(Catalogue(true, true, true));
