@@ -1049,7 +1049,10 @@ void TMainForm::FormCreate() {
 
 void TMainForm::NewProject() {
     CloseInplaceEditor();
-    FProject = std::make_unique<TProject>(*FConfig);
+    auto fresh = std::make_unique<TProject>(*FConfig);
+    FScheme->SetProject(fresh.get());
+    FProject = std::move(fresh);
+    FScheme->ClearScheme();
     FOpenFileName.clear();
     FSaveFileName.clear();
     ResetEditors();
@@ -1067,7 +1070,6 @@ void TMainForm::ResetEditors() {
     FSelPhase = FSelCyclePhase = FProject->PhaseAt(0);
     FSelDayPlan = FSelDayPlanItem = FSelWeekPlan = FSelWeekPlanItem = FSelYearPlanItem = -1;
     FSelController = -1;
-    FScheme->ClearScheme();
     vtControllers->clear();
     vtDayPlans->clear();
     vtWeekPlans->clear();

@@ -181,6 +181,8 @@ class TMainForm : public QMainWindow {
     void SetHelpContexts();
     void FormCreate();
 
+    // Shows a project read from a file in place of the one on show.
+    void SwapInProject(TLoadedProject loaded);
     void ResetEditors();
     void RebuildFromModel();
     void AddControllerEntries(TController* controller);

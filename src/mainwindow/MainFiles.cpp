@@ -55,14 +55,22 @@ void TMainForm::OpenDialogCmd() {
     OpenProject(*name);
 }
 
+void TMainForm::SwapInProject(TLoadedProject loaded) {
+    if (!loaded.Project)
+        return;
+    CloseInplaceEditor();
+    FScheme->SetProject(loaded.Project.get());
+    FProject = std::move(loaded.Project);
+    FScheme->SetScheme(std::move(loaded.Scheme));
+}
+
 bool TMainForm::OpenProject(const QString& path) {
     // The reader checks the whole file into a project of its own; the one on
     // show is replaced only when that succeeded.
-    std::unique_ptr<TProject> loaded;
-    if (!Guard([&] { loaded = FFiles->Load(path.toStdString(), *FConfig); }) || !loaded)
+    TLoadedProject loaded;
+    if (!Guard([&] { loaded = FFiles->Load(path.toStdString(), *FConfig); }) || !loaded.Project)
         return false;
-    CloseInplaceEditor();
-    FProject = std::move(loaded);
+    SwapInProject(std::move(loaded));
     FOpenFileName = path;
     FSaveFileName = path;
     FReportFileName.clear();
@@ -76,9 +84,7 @@ bool TMainForm::OpenProject(const QString& path) {
 void TMainForm::OpenCommandLineProject() {
     if (!FEnv.Args.empty()) {
         const QString path = QString::fromStdString(FEnv.Args.front());
-        std::unique_ptr<TProject> loaded = FFiles->Load(FEnv.Args.front(), *FConfig);
-        CloseInplaceEditor();
-        FProject = std::move(loaded);
+        SwapInProject(FFiles->Load(FEnv.Args.front(), *FConfig));
         FOpenFileName = path;
         FSaveFileName = path;
         ResetEditors();
@@ -143,7 +149,7 @@ bool TMainForm::SaveProjectCmd() {
         return false;
     if (FSaveFileName.isEmpty())
         return SaveProjectAsCmd();
-    if (!Guard([this] { FFiles->Save(*FProject, FSaveFileName.toStdString()); }))
+    if (!Guard([this] { FFiles->Save(FSaveFileName.toStdString(), *FProject, FScheme->Scheme()); }))
         return false;
     FModified = false;
     return true;
@@ -165,7 +171,7 @@ bool TMainForm::SaveProjectAsCmd() {
     }
     // A failed write leaves the project's file name where it was, so the
     // next Save does not go silently to a file that was never written.
-    if (!Guard([&] { FFiles->Save(*FProject, name->toStdString()); })) {
+    if (!Guard([&] { FFiles->Save(name->toStdString(), *FProject, FScheme->Scheme()); })) {
         FSaveFileName = preset ? QString() : previous;
         return false;
     }

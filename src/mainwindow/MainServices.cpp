@@ -1,5 +1,6 @@
 #include "mainwindow/MainServices.h"
 
+#include "flash/Flash.h"
 #include "model/Errors.h"
 #include "model/Project.h"
 #include "persistence/Config.h"
@@ -76,29 +77,68 @@ std::optional<QString> TMainDialogs::SaveFileName(QWidget* parent, const TFileDi
 
 namespace {
 
-// Stands in until the project file reader and writer are part of the build.
-class TMissingProjectFiles : public TProjectFiles {
+class TProjectFileIO : public TProjectFiles {
   public:
-    std::unique_ptr<TProject> Load(const std::string& path, const TConfiguration&) override {
-        throw EUserError(Format("Файл %s: чтение проектов недоступно в этой сборке", path));
+    TLoadedProject Load(const std::string& path, const TConfiguration& config) override {
+        return LoadProject(path, config);
     }
-    void Save(const TProject&, const std::string& path) override {
-        throw EUserError(Format("Файл %s: запись проектов недоступна в этой сборке", path));
+    void Save(const std::string& path, const TProject& project,
+              const TSchemeDocument& scheme) override {
+        SaveProject(path, project, scheme);
     }
 };
+
+// The counted signals of a direction: its rows.
+int RowsOfGroup(const TTrendGroup* group) {
+    int n = 0;
+    for (const TTrend* t : group->Trends())
+        n += t->IsCounted() ? 1 : 0;
+    return n;
+}
 
 } // namespace
 
 std::unique_ptr<TProjectFiles> MakeProjectFiles() {
-    // Waits for the project file (SaveProject/LoadProject).
-    return std::make_unique<TMissingProjectFiles>();
+    return std::make_unique<TProjectFileIO>();
 }
 
 TFlashBuilder MakeFlashBuilder() {
-    // Waits for the flash compiler (BuildFlashImage).
-    return [](const TProject&, int) -> TBytes {
-        throw EUserError("Компилятор прошивок недоступен в этой сборке");
+    return [](const TProject& project, int controller) {
+        return BuildFlashImage(project, controller, project.ProjectOptions());
     };
+}
+
+void TSchemeLink::SetScheme(std::unique_ptr<TSchemeDocument> scheme) {
+    FScheme = scheme ? std::move(scheme) : std::make_unique<TSchemeDocument>();
+}
+
+void TSchemeLink::ClearScheme() {
+    FScheme->ClearScheme();
+}
+
+void TSchemeLink::SchemeTrendsAdded(int row) {
+    if (FProject == nullptr)
+        return;
+    const int added = FProject->TrendCount() - FScheme->RowCount();
+    if (added > 0)
+        FScheme->RowsInserted(row, added);
+}
+
+void TSchemeLink::SchemeTrendsRemoved(int row) {
+    if (FProject == nullptr)
+        return;
+    if (const TTrendGroup* group = FProject->TrendGroupOf(row); group != nullptr)
+        FScheme->RowsRemoved(FProject->FirstRowOf(group), RowsOfGroup(group));
+}
+
+void TSchemeLink::SchemeRemoveCallGroups() {
+    if (FProject == nullptr)
+        return;
+    // Last first, so the rows of the earlier ones stay where they are.
+    const auto& groups = FProject->TrendGroupList();
+    for (int i = groups.Count() - 1; i >= 0; --i)
+        if (groups[i]->Kind() == kCallKind)
+            FScheme->RowsRemoved(FProject->FirstRowOf(groups[i]), RowsOfGroup(groups[i]));
 }
 
 TMainFormEnv TMainFormEnv::FromProcess(const std::vector<std::string>& args) {

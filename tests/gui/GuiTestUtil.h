@@ -80,7 +80,7 @@ class TFakeFiles : public TProjectFiles {
     bool FailSave = false;
     int Loads = 0;
 
-    std::unique_ptr<TProject> Load(const std::string& path, const TConfiguration& config) override {
+    TLoadedProject Load(const std::string& path, const TConfiguration& config) override {
         ++Loads;
         auto it = Files.find(path);
         if (it == Files.end())
@@ -92,9 +92,16 @@ class TFakeFiles : public TProjectFiles {
         p->SetAllRedTime(it->second.AllRedTime);
         for (auto [id, flags] : it->second.Controllers)
             p->CreateController(id, flags);
-        return p;
+        TLoadedProject out;
+        out.Scheme = std::make_unique<TSchemeDocument>();
+        out.Scheme->RowsInserted(0, p->TrendCount());
+        out.Project = std::move(p);
+        return out;
     }
-    void Save(const TProject& project, const std::string& path) override {
+    void Save(const std::string& path, const TProject& project,
+              const TSchemeDocument& scheme) override {
+        if (scheme.RowCount() != project.TrendCount())
+            throw EModelError("Scheme rows do not match the project");
         if (FailSave)
             throw EUserError(Format("Не удалось записать файл %s", path));
         Snapshot s;
@@ -120,6 +127,9 @@ struct TWindowFixture {
     std::vector<std::pair<const TProject*, int>> Built; // images asked for
     std::function<TBytes(int)> Image = [](int i) { return TBytes(100, std::uint8_t(i + 1)); };
     std::unique_ptr<TMainForm> Form;
+    // The real project file and flash compiler instead of the fakes.
+    bool RealFiles = false;
+    bool RealImages = false;
 
     // configCp1251: the configuration file's bytes; none leaves it missing.
     explicit TWindowFixture(const std::optional<std::string>& configCp1251 = BundledCatalogue(),
@@ -135,11 +145,12 @@ struct TWindowFixture {
         env.SettingsPath = Dir.File("NVT-3.ini");
         env.Args = std::move(args);
         env.Dialogs = &Dialogs;
-        env.Files = &Files;
-        env.BuildImage = [this](const TProject& p, int i) {
-            Built.emplace_back(&p, i);
-            return Image(i);
-        };
+        env.Files = RealFiles ? nullptr : &Files;
+        if (!RealImages)
+            env.BuildImage = [this](const TProject& p, int i) {
+                Built.emplace_back(&p, i);
+                return Image(i);
+            };
         return env;
     }
     void Create(std::vector<std::string> args = {}) {

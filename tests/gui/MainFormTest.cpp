@@ -72,6 +72,8 @@ class MainFormTest : public QObject {
     void addingAndDeletingControllers();
     void openAndSaveRoundTrip();
     void failedOpenAndSaveChangeNothing();
+    void realProjectFileRoundTrip();
+    void opensAndResavesTheSampleCrossroad();
     void saveAsOffersTheNameWithoutBlanks();
     void recentFilesKeepFiveNewestFirst();
     void recentFilesSurviveARestart();
@@ -349,6 +351,97 @@ void MainFormTest::failedOpenAndSaveChangeNothing() {
     QCOMPARE(w.SaveFileName(), good);
     QCOMPARE(w.windowTitle(), title);
     QCOMPARE(w.RecentFiles(), QStringList{good});
+}
+
+void MainFormTest::realProjectFileRoundTrip() {
+    TWindowFixture f(Catalogue(true, true, true));
+    f.RealFiles = true;
+    f.Create();
+    TMainForm& w = *f.Form;
+    QVERIFY(f.ShowActive());
+    w.edProjectName->setText(QStringLiteral("Ленина - Мира"));
+    w.seSystemID->SetValue(23);
+    w.cbQuickStart->click();
+    w.udAllRedTime->SetValue(5);
+    w.UpdateEditActions(); // as the idle loop would
+    QVERIFY(w.actPlus->isEnabled());
+    w.actPlus->trigger();
+    w.PopupModels->actions().at(1)->trigger();
+    w.PopupModels->close();
+    const QString path = QString::fromStdString(f.Dir.File("Крест.NVT"));
+    f.Dialogs.SaveAnswers.push_back(path);
+    QVERIFY(w.SaveProjectCmd());
+    const std::string bytes = ReadBytes(path.toStdString());
+    QVERIFY(bytes.size() > 101);
+
+    TriggerModel(w.PopupNewModels, 0);
+    QVERIFY(w.OpenProject(path));
+    QCOMPARE(w.Project().ProjectName(), std::string("Ленина - Мира"));
+    QCOMPARE(w.seSystemID->Value(), 23);
+    QCOMPARE(w.udAllRedTime->Value(), 5);
+    QVERIFY(w.cbQuickStart->isChecked());
+    QCOMPARE(w.Project().ControllerList().Count(), 2);
+    QCOMPARE(w.Project().ControllerAt(1)->Model->ID, 20);
+    QCOMPARE(w.vtControllers->topLevelItemCount(), 2);
+    QVERIFY(!w.Modified());
+    // Saved again unchanged, the file is the same to the byte.
+    QVERIFY(w.SaveProjectCmd());
+    QCOMPARE(ReadBytes(path.toStdString()), bytes);
+
+    // A damaged copy is refused and the project on show stays.
+    std::string damaged = bytes;
+    damaged[120] = static_cast<char>(damaged[120] ^ 0x5A);
+    const std::string bad = f.Dir.File("bad.NVT");
+    WriteBytes(bad, damaged);
+    QVERIFY(!w.OpenProject(QString::fromStdString(bad)));
+    QCOMPARE(f.Dialogs.Exceptions.size(), 1);
+    QVERIFY(f.Dialogs.Exceptions[0].contains(QStringLiteral("поврежден")));
+    QCOMPARE(w.Project().ControllerList().Count(), 2);
+    QCOMPARE(w.SaveFileName(), path);
+}
+
+void MainFormTest::opensAndResavesTheSampleCrossroad() {
+    const std::string sample = std::string(TRALCON_SOURCE_DIR) + "/data/examples/Sample.NVT";
+    if (!std::filesystem::exists(sample))
+        QSKIP("no bundled sample");
+    TWindowFixture f;
+    f.RealFiles = true;
+    f.RealImages = true;
+    f.Create();
+    TMainForm& w = *f.Form;
+    QVERIFY(w.OpenProject(QString::fromStdString(sample)));
+    const TProject& p = w.Project();
+    QVERIFY(p.TrendGroupList().Count() > 0);
+    QCOMPARE(w.vtControllers->topLevelItemCount(), p.ControllerList().Count());
+    QCOMPARE(w.vtDayPlans->topLevelItemCount(), p.DayPlanList().Count());
+    QCOMPARE(w.vtWeekPlans->topLevelItemCount(), p.WeekPlanList().Count());
+    QCOMPARE(w.vtYearPlan->topLevelItemCount(), p.YearPlan()->ItemCount());
+    QCOMPARE(w.vtDayPlans->topLevelItem(0)->childCount(), p.DayPlanList()[0]->ItemCount());
+    // A bound output names its direction in the controllers tree.
+    bool named = false;
+    QTreeWidgetItem* first = w.vtControllers->topLevelItem(0);
+    for (int i = 0; i < first->childCount(); ++i)
+        named |= !w.vtControllers->CellLook(first->child(i), 1).Text.isEmpty();
+    QVERIFY(named);
+    w.ActivatePage(pgPhases);
+    QCOMPARE(w.dgPhases->ColCount(), p.RowCount(false) + 1);
+    QCOMPARE(w.dgPhases->RowCount(), p.TrendCount() + 5);
+    w.ActivatePage(pgCycles);
+    QCOMPARE(w.dgCycles->RowCount(), p.CycleList().Count() + 5);
+    QCOMPARE(w.dgCycles->FixedRows(), p.CycleList().Count() > 0 ? 5 : 0);
+
+    // Saved through the window, the file is the same to the byte.
+    const QString copy = QString::fromStdString(f.Dir.File("copy.NVT"));
+    f.Dialogs.SaveAnswers.push_back(copy);
+    QVERIFY(w.SaveProjectAsCmd());
+    QCOMPARE(ReadBytes(copy.toStdString()), ReadBytes(sample));
+
+    // The compiler's images go to one file per controller.
+    f.Dialogs.SaveAnswers.push_back(QString::fromStdString(f.Dir.File("Sample.k0")));
+    w.SaveImageFilesCmd();
+    QVERIFY(f.Dialogs.Exceptions.isEmpty());
+    for (int i = 0; i < p.ControllerList().Count(); ++i)
+        QVERIFY(std::filesystem::file_size(f.Dir.File("Sample.k" + std::to_string(i))) >= 1024);
 }
 
 void MainFormTest::saveAsOffersTheNameWithoutBlanks() {
