@@ -60,7 +60,12 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* err
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
-    std::string tmp = JoinPath(DirName(path), "." + BaseName(path) + ".XXXXXX");
+    // Built piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) about
+    // the one-expression form.
+    std::string name = ".";
+    name += BaseName(path);
+    name += ".XXXXXX";
+    std::string tmp = JoinPath(DirName(path), name);
     int fd = ::mkstemp(tmp.data());
     if (fd < 0) {
         if (error)
