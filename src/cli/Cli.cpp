@@ -105,8 +105,8 @@ int CmdDump(Context& c) {
 
 // The programmer's status texts go to the output as they change, one a line
 // (it sets the same text again for every block).
-TSessionOptions ProgrammerOptions(const Context& c) {
-    if (!c.Args.Positional().empty())
+TSessionOptions ProgrammerOptions(const Context& c, bool takesFile = false) {
+    if (!takesFile && !c.Args.Positional().empty())
         throw UsageError(c.Args.Command() + " takes no arguments");
     TSessionOptions o;
     o.Port = c.Args.Value("--port").value_or("");
@@ -222,6 +222,24 @@ int CmdImage(Context& c) {
     return 0;
 }
 
+// Programs controller K's image into the controller on the serial device,
+// as the export menu does through the programmer window.
+int CmdProgram(Context& c) {
+    TSessionOptions options = ProgrammerOptions(c, true);
+    TLoadedProject loaded = LoadPositional(c);
+    const int k = ParseIndex(c.Args.Value("--controller").value_or("0"), "--controller");
+    if (k >= loaded.Project->ControllerList().Count())
+        throw UsageError("the project has " +
+                         std::to_string(loaded.Project->ControllerList().Count()) +
+                         " controller(s), counted from 0");
+    const TBytes image = BuildFlashImage(*loaded.Project, k, loaded.Project->ProjectOptions());
+    // The programmer takes the first 2048 bytes, and says so, as its window does.
+    if (image.size() > MaxImageSize)
+        options.OnStatus("Размер данных слишком велик!");
+    const TSessionResult r = ProgramController(options, image.data(), image.size());
+    return r.Succeeded ? 0 : ExchangeFailed(c, r);
+}
+
 int CmdExport(Context& c) {
     const std::string out = OutputPath(c);
     TLoadedProject loaded = LoadPositional(c);
@@ -291,6 +309,8 @@ const std::vector<Command>& Commands() {
         {"export", "export FILE.NVT -o NAME.k0", "the image files NAME.k0, NAME.k1, ...",
          CmdExport},
         {"dump", "dump IMAGE", "check a flash image (or .k0 file) and describe it", CmdDump},
+        {"program", "program FILE.NVT --controller K --port DEV",
+         "program controller K's image (from 0) into a controller", CmdProgram},
         {"read", "read --port DEV -o OUT.bin", "read a controller's flash into a file", CmdRead},
         {"clock", "clock --port DEV [--set]", "read a controller's clock, or set it from the PC's",
          CmdClock},
@@ -306,7 +326,7 @@ void PrintHelp(std::ostream& out) {
            "  --help          show this text\n\n"
            "Commands:\n";
     for (const Command& cmd : Commands())
-        out << "  " << std::left << std::setw(40) << cmd.Usage << cmd.Summary << "\n";
+        out << "  " << std::left << std::setw(43) << cmd.Usage << " " << cmd.Summary << "\n";
 }
 
 } // namespace
