@@ -1,5 +1,5 @@
 // Saves a picture of the main window on each page, for looking at by eye:
-//   gui_screenshots OUTPUT_DIR [CONFIG]
+//   gui_screenshots OUTPUT_DIR [PROJECT.NVT]
 // Not a test; run it offscreen or under Xvfb.
 
 #include "mainwindow/About.h"
@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
+#include <QScreen>
 #include <QTimer>
 
 using namespace tralcon;
@@ -20,21 +21,29 @@ int main(int argc, char** argv) {
     const QString out = args.size() > 1 ? args[1] : QStringLiteral("/tmp");
     TMainFormEnv env;
     env.ProgramDir = TRALCON_BIN_DIR;
-    env.ConfigPath = args.size() > 2 ? args[2].toStdString()
-                                     : std::string(TRALCON_SOURCE_DIR) + "/data/NVT-3.cfg";
+    env.ConfigPath = std::string(TRALCON_SOURCE_DIR) + "/data/NVT-3.cfg";
     env.SettingsPath = (QDir::tempPath() + QStringLiteral("/tralcon-shots.ini")).toStdString();
     TMainForm form(env);
     if (form.StartupFailed())
         return 1;
     form.About = new TAbout(&form);
+    if (args.size() > 2 && !form.OpenProject(args[2]))
+        return 1;
     form.show();
     form.activateWindow();
     QApplication::processEvents();
     form.vtControllers->expandAll();
+    form.vtDayPlans->expandAll();
+    form.vtWeekPlans->expandAll();
     for (int page = 0; page < kPageCount; ++page) {
         form.ActivatePage(page);
         QApplication::processEvents();
         form.grab().save(QStringLiteral("%1/tralcon-page%2.png").arg(out).arg(page));
+        // On a real display, also what the screen shows (window manager aside).
+        if (QGuiApplication::platformName() == QLatin1String("xcb") && form.screen() != nullptr)
+            form.screen()
+                ->grabWindow(form.winId())
+                .save(QStringLiteral("%1/tralcon-screen%2.png").arg(out).arg(page));
     }
     form.ActivatePage(pgControllers);
     form.resize(420, 300);
