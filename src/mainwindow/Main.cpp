@@ -1,8 +1,8 @@
 #include "mainwindow/Main.h"
 
+#include "flash/ProgrammerLibrary.h"
 #include "mainwindow/About.h"
 #include "mainwindow/ActionImages.h"
-#include "mainwindow/SerlinkLoader.h"
 #include "model/Errors.h"
 #include "model/Project.h"
 #include "persistence/Config.h"
@@ -1013,7 +1013,7 @@ void TMainForm::FormCreate() {
             }
         }
         // Tested once: the library does not come and go while the program runs.
-        actExport->setEnabled(SerlinkPresent(FEnv.ProgramDir));
+        actExport->setEnabled(SerlinkAvailable(FEnv.ProgramDir));
 
         AddRecentFile(std::nullopt);
         for (const std::string& path : LoadRecentFiles(FEnv.SettingsPath, FileExists))

@@ -4,7 +4,7 @@
 #include "mainwindow/Main.h"
 
 #include "flash/ImageFiles.h"
-#include "mainwindow/SerlinkLoader.h"
+#include "flash/ProgrammerLibrary.h"
 #include "model/Project.h"
 
 #include <QAction>
@@ -47,8 +47,13 @@ void TMainForm::ProgramController(const TController* controller) {
     const int index = FProject->ControllerList().IndexOf(controller);
     if (index < 0)
         return;
-    // The result code is not used: the library's window has told the user.
-    ProgramWithSerlink(FEnv.ProgramDir, [&] { return FEnv.BuildImage(*FProject, index); });
+    // Loaded for this run only, so every run starts from the library's
+    // initial state; without the library or its entry nothing happens. The
+    // image is built only once the library is there. The result code is not
+    // used: the library's window has told the user.
+    const TProgrammerLibrary library(ProgrammerLibraryPath(FEnv.ProgramDir));
+    if (library.Loaded())
+        library.ExportData(FEnv.BuildImage(*FProject, index));
 }
 
 } // namespace tralcon

@@ -5,9 +5,9 @@
 #include "GuiTestUtil.h"
 
 #include "app/Application.h"
+#include "flash/ProgrammerLibrary.h"
 #include "mainwindow/About.h"
 #include "mainwindow/Help.h"
-#include "mainwindow/SerlinkLoader.h"
 #include "widgets/DrawGrid.h"
 #include "widgets/DrawTree.h"
 #include "widgets/vxEdit.h"
@@ -839,7 +839,7 @@ void MainFormTest::exportNeedsTheLibrary() {
     TWindowFixture f;
     QVERIFY(!f.Form->actExport->isEnabled());
     // The library appearing later does not matter: the test is made once.
-    std::filesystem::copy_file(FAKE_SERLINK, SerlinkPath(f.Dir.Path()));
+    std::filesystem::copy_file(FAKE_SERLINK, ProgrammerLibraryPath(f.Dir.Path()));
     QVERIFY(!f.Form->actExport->isEnabled());
     f.Create();
     QVERIFY(f.Form->actExport->isEnabled());
@@ -847,7 +847,7 @@ void MainFormTest::exportNeedsTheLibrary() {
 
 void MainFormTest::exportWritesImageFiles() {
     TWindowFixture f(Catalogue(true, true, true));
-    std::filesystem::copy_file(FAKE_SERLINK, SerlinkPath(f.Dir.Path()));
+    std::filesystem::copy_file(FAKE_SERLINK, ProgrammerLibraryPath(f.Dir.Path()));
     f.Create();
     TMainForm& w = *f.Form;
     QVERIFY(f.ShowActive());
@@ -880,7 +880,7 @@ void MainFormTest::exportWritesImageFiles() {
 
 void MainFormTest::exportReportsAnImageTooLarge() {
     TWindowFixture f(Catalogue(true, true, true));
-    std::filesystem::copy_file(FAKE_SERLINK, SerlinkPath(f.Dir.Path()));
+    std::filesystem::copy_file(FAKE_SERLINK, ProgrammerLibraryPath(f.Dir.Path()));
     f.Create();
     TMainForm& w = *f.Form;
     f.Image = [](int) { return TBytes(2009, 7); };
@@ -906,13 +906,13 @@ void MainFormTest::programmingGoesThroughTheLibrary() {
     f.Form->ProgramController(f.Form->Project().ControllerAt(0));
     QVERIFY(f.Built.empty());
     // A library without ExportData: the same.
-    std::filesystem::copy_file(FAKE_SERLINK_NOENTRY, SerlinkPath(f.Dir.Path()));
+    std::filesystem::copy_file(FAKE_SERLINK_NOENTRY, ProgrammerLibraryPath(f.Dir.Path()));
     f.Form->ProgramController(f.Form->Project().ControllerAt(0));
     QVERIFY(f.Built.empty());
     QVERIFY(!std::filesystem::exists(out));
     // The real entry gets the image of the chosen controller.
-    std::filesystem::remove(SerlinkPath(f.Dir.Path()));
-    std::filesystem::copy_file(FAKE_SERLINK, SerlinkPath(f.Dir.Path()));
+    std::filesystem::remove(ProgrammerLibraryPath(f.Dir.Path()));
+    std::filesystem::copy_file(FAKE_SERLINK, ProgrammerLibraryPath(f.Dir.Path()));
     f.Create();
     f.Image = [](int) { return TBytes{1, 2, 3, 4, 5}; };
     f.Form->PopupControllers->actions().at(2)->trigger();

@@ -1,7 +1,7 @@
 // The programmer library as the configurator uses it: loaded for each run,
 // its window closed by the user, released again, and the program goes on.
 
-#include "mainwindow/SerlinkLoader.h"
+#include "flash/ProgrammerLibrary.h"
 
 #include <QApplication>
 #include <QTest>
@@ -14,7 +14,7 @@ class SerlinkLoadTest : public QObject {
     Q_OBJECT
   private slots:
     void eachRunLoadsAndReleasesTheLibrary() {
-        QVERIFY(SerlinkPresent(SERLINK_DIR));
+        QVERIFY(SerlinkAvailable(SERLINK_DIR));
         for (int run = 0; run < 3; ++run) {
             QString title;
             // The user closes the programmer window without programming.
@@ -24,14 +24,10 @@ class SerlinkLoadTest : public QObject {
                     w->close();
                 }
             });
-            int built = 0;
-            const std::optional<std::int32_t> result = ProgramWithSerlink(SERLINK_DIR, [&] {
-                ++built;
-                return TBytes(100, 0x5A);
-            });
+            const std::optional<std::int32_t> result =
+                ProgramController(TBytes(100, 0x5A), SERLINK_DIR);
             QVERIFY(result.has_value());
             QCOMPARE(*result, 3); // not done
-            QCOMPARE(built, 1);
             QCOMPARE(title, QStringLiteral("Программатор НВТ-3М"));
         }
     }
