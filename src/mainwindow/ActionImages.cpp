@@ -333,24 +333,26 @@ QPixmap DrawTrend(int index) {
     case 22: // tram straight
     case 23: // tram right
     {
+        // Kept inside the middle 24×18 pixels: the directions grid's kind
+        // column shows no more of it.
         p.setPen(QPen(kInk, 1));
         p.setBrush(QColor(230, 80, 60));
-        p.drawRoundedRect(QRectF(7.5, 6.5, 12, 12), 2, 2);
+        p.drawRoundedRect(QRectF(5.5, 5.5, 10, 13), 2, 2);
         p.setBrush(kPaper);
-        p.drawRect(QRectF(9.5, 8.5, 8, 4));
-        const QPointF from(25, 17);
-        const QPointF to = index == 21   ? QPointF(21, 8)
-                           : index == 22 ? QPointF(25, 6)
-                                         : QPointF(29, 8);
+        p.drawRect(QRectF(7.5, 7.5, 6, 4));
+        const QPointF from(21.5, 19);
+        const QPointF to = index == 21   ? QPointF(17.5, 10)
+                           : index == 22 ? QPointF(21.5, 8)
+                                         : QPointF(25.5, 10);
         Arrow(p, from, to, kInk);
         break;
     }
     case 24: // tram stop signal
         p.setPen(QPen(kInk, 1));
         p.setBrush(QColor(230, 80, 60));
-        p.drawRoundedRect(QRectF(10.5, 6.5, 12, 12), 2, 2);
+        p.drawRoundedRect(QRectF(10.5, 4.5, 12, 12), 2, 2);
         p.setPen(QPen(kInk, 2));
-        p.drawLine(QPointF(12, 21), QPointF(21, 21));
+        p.drawLine(QPointF(12, 19), QPointF(21, 19));
         break;
     case 25: // call panel
         p.setPen(QPen(kInk, 1));
@@ -383,6 +385,63 @@ QPixmap DrawTrend(int index) {
         p.drawEllipse(c, 5.5, 5.5);
         break;
     }
+    default:
+        break;
+    }
+    return pm;
+}
+
+// A blinking mark: short rays around a point.
+void Rays(QPainter& p, QPointF at, qreal inner, qreal outer, const QColor& color) {
+    p.setPen(QPen(color, 1.2, Qt::SolidLine, Qt::RoundCap));
+    for (int k = 0; k < 8; ++k) {
+        const qreal a = k * M_PI / 4;
+        p.drawLine(at + QPointF(std::cos(a), std::sin(a)) * inner,
+                   at + QPointF(std::cos(a), std::sin(a)) * outer);
+    }
+}
+
+QPixmap DrawPopupTrend(int index) {
+    QPixmap pm = Blank(24, 24);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    switch (index) {
+    case 2: // vehicle
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(kBlue);
+        p.drawRoundedRect(QRectF(2.5, 9.5, 19, 8), 2, 2);
+        p.drawRoundedRect(QRectF(6.5, 5.5, 10, 5), 1.5, 1.5);
+        p.setBrush(kInk);
+        p.drawEllipse(QPointF(7, 18), 2.2, 2.2);
+        p.drawEllipse(QPointF(17, 18), 2.2, 2.2);
+        break;
+    case 3: // pedestrian
+        Walker(p, QPointF(12, 12), kInk);
+        break;
+    case 4: // pedestrian with green blinking
+        Walker(p, QPointF(9, 12), kInk);
+        Lamp(p, QPointF(18.5, 6.5), 2.5, kGreen);
+        Rays(p, QPointF(18.5, 6.5), 3.8, 5.3, kGreen);
+        break;
+    case 5: // arrow
+        Arrow(p, QPointF(5, 19), QPointF(18, 6), kInk);
+        break;
+    case 6: { // tram
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(QColor(230, 80, 60));
+        p.drawRoundedRect(QRectF(5.5, 3.5, 13, 15), 2, 2);
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(7.5, 5.5, 9, 5));
+        p.setPen(QPen(kInk, 1.5));
+        p.drawLine(QPointF(12, 0.5), QPointF(12, 3.5));
+        p.drawLine(QPointF(4, 21.5), QPointF(20, 21.5));
+        break;
+    }
+    case 7: // arrow with green blinking
+        Arrow(p, QPointF(4, 20), QPointF(14, 10), kInk);
+        Lamp(p, QPointF(18.5, 6.5), 2.5, kGreen);
+        Rays(p, QPointF(18.5, 6.5), 3.8, 5.3, kGreen);
+        break;
     default:
         break;
     }
@@ -467,6 +526,10 @@ QIcon ActionIcon(int index) {
 
 QPixmap TrendImage(int index) {
     return DrawTrend(index);
+}
+
+QPixmap PopupTrendImage(int index) {
+    return DrawPopupTrend(index);
 }
 
 QPixmap AnchorImage(int index) {

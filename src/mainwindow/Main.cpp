@@ -41,11 +41,8 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-const QColor kTrendsNameColor(221, 255, 255);
-const QColor kTrendsOutputColor(234, 234, 255);
 const QColor kTrendsControlColor(255, 255, 221);
 const QColor kTrendsClosingColor(234, 255, 234);
-const QColor kTrendsOpeningColor(255, 234, 234);
 const QColor kPhasesTitleColor(234, 234, 255);
 const QColor kCyclesTitleColor(239, 234, 255);
 
@@ -381,81 +378,7 @@ void TMainForm::BuildPages() {
     dgCycles = makeGrid(pgCycles, "dgCycles", 45);
     BuildPhasesPage();
 
-    // The grids' header cells; the page editors paint their bodies.
-    dgTrends->OnDrawCell = [this](QPainter& p, int c, int r, const QRect& rect) {
-        if (!FProject)
-            return;
-        const bool selected = r == FSelTrendRow && r >= 2;
-        const QColor fill = c <= 1    ? kTrendsNameColor
-                            : c <= 8  ? kTrendsOutputColor
-                            : c <= 11 ? kTrendsControlColor
-                            : c <= 14 ? kTrendsClosingColor
-                                      : kTrendsOpeningColor;
-        auto spanRect = [&](int firstCol, int lastCol, int lastRow) {
-            QRect s = rect;
-            for (int k = c + 1; k <= lastCol; ++k)
-                s.setWidth(s.width() + dgTrends->ColWidth(k));
-            if (lastRow > r)
-                s.setHeight(s.height() + dgTrends->RowHeight(lastRow));
-            (void)firstCol;
-            return CellPaintRect(s, lastCol == dgTrends->ColCount() - 1,
-                                 lastRow == dgTrends->RowCount() - 1);
-        };
-        if (r == 0) {
-            QString text;
-            QRect s;
-            QPixmap image;
-            switch (c) {
-            case 0:
-                s = spanRect(0, 0, 1), text = QStringLiteral("№");
-                break;
-            case 1:
-                s = spanRect(1, 1, 1), text = QStringLiteral("Тип");
-                break;
-            case 2:
-                s = spanRect(2, 8, 0), text = QStringLiteral("Выходы");
-                break;
-            case 9:
-                s = spanRect(9, 11, 0), text = QStringLiteral("Контроль");
-                break;
-            case 12:
-                s = spanRect(12, 14, 0), image = TrendImage(0);
-                break;
-            case 15:
-                s = spanRect(15, 16, 0), image = TrendImage(1);
-                break;
-            default:
-                return; // covered by a spanning cell
-            }
-            DrawPlainCell(p, s, fill);
-            DrawCellText(p, s, text);
-            DrawCellImage(p, s, image);
-            return;
-        }
-        if (r == 1) {
-            if (c <= 1)
-                return;
-            static const int images[17] = {-1, -1, 3, 4,  5,  6,  7,  8, 9,
-                                           10, 11, 2, 12, 13, 14, 15, 16};
-            const QRect s = CellPaintRect(rect, c == dgTrends->ColCount() - 1, false);
-            DrawPlainCell(p, s, fill);
-            DrawCellImage(p, s, TrendImage(images[c]));
-            return;
-        }
-        const QRect s =
-            CellPaintRect(rect, c == dgTrends->ColCount() - 1, r == dgTrends->RowCount() - 1);
-        DrawCell(p, s, fill, selected);
-        const TTrend* t = FProject->TrendAt(r - 2);
-        if (t == nullptr)
-            return;
-        if (c == 0)
-            DrawCellText(p, s, Q(FProject->TrendName(r - 2)));
-        else if (c == 1)
-            DrawCellImage(p, s, TrendImage(17 + t->Kind()));
-        else if (c <= 8)
-            DrawCellText(p, s, Q(FProject->OutputName(t->Group()->Output(c - 2))));
-    };
-    dgTrends->OnCellOnTop = [this](int, int r) { return r == FSelTrendRow && r >= 2; };
+    BuildTrendsEditor();
     dgCollisions->OnDrawCell = [this](QPainter& p, int c, int r, const QRect& rect) {
         if (!FProject)
             return;
@@ -1221,6 +1144,13 @@ void TMainForm::AddController() {
     AddControllerEntries(c);
 }
 
+TController* TMainForm::AddLoadedController(std::int32_t modelID, std::uint8_t flags) {
+    // The model throws "Model not found" before the list changes.
+    TController* c = FProject->CreateController(modelID, flags);
+    AddControllerEntries(c);
+    return c;
+}
+
 void TMainForm::AddControllerEntries(TController* controller) {
     const int index = FProject->ControllerList().IndexOf(controller);
     // The output and export menus follow the controller list; their captions
@@ -1241,13 +1171,7 @@ void TMainForm::RenumberControllerEntries() {
         return;
     QAction* none = PopupOutputs->addAction(QStringLiteral("[Нет]"));
     none->setData(QVariant::fromValue<quintptr>(0));
-    connect(none, &QAction::triggered, this, [this] {
-        if (FSelTrendRow >= 2 && FSelTrendCol >= 2 && FSelTrendCol <= 8) {
-            FProject->SetTrendOutput(FSelTrendRow - 2, FSelTrendCol - 2, nullptr);
-            FModified = true;
-            dgTrends->Invalidate();
-        }
-    });
+    connect(none, &QAction::triggered, this, [this] { Test1Click(nullptr); });
     PopupOutputs->addSeparator();
     QAction* toFiles = PopupControllers->addAction(QStringLiteral("Сохранить в файл…"));
     connect(toFiles, &QAction::triggered, this, [this] { Guard([this] { SaveImageFilesCmd(); }); });
@@ -1284,13 +1208,7 @@ void TMainForm::RenumberControllerEntries() {
                     sub->addAction(QIcon(TrendImage(OutputImageIndex(o->ModelOutput->Flags))),
                                    Q(FProject->OutputName(o)));
                 a->setData(QVariant::fromValue(reinterpret_cast<quintptr>(o)));
-                connect(a, &QAction::triggered, this, [this, o] {
-                    if (FSelTrendRow >= 2 && FSelTrendCol >= 2 && FSelTrendCol <= 8) {
-                        FProject->SetTrendOutput(FSelTrendRow - 2, FSelTrendCol - 2, o);
-                        FModified = true;
-                        dgTrends->Invalidate();
-                    }
-                });
+                connect(a, &QAction::triggered, this, [this, o] { Test1Click(o); });
             }
     }
 }
@@ -1621,6 +1539,11 @@ void TMainForm::actPlusExecute() {
         FNewProjectMode = false;
         ShowPopup(PopupModels, actPlus);
         break;
+    case pgTrends:
+        // The menu does not wait; a dismissed menu counts as a command too.
+        ShowPopup(PopupAddTrends, actPlus);
+        FModified = true;
+        break;
     default:
         // The other pages' editors add their own objects.
         break;
@@ -1634,6 +1557,10 @@ void TMainForm::actMinusExecute() {
     switch (ActivePage()) {
     case pgControllers:
         DeleteSelectedController();
+        FModified = true;
+        break;
+    case pgTrends:
+        DeleteSelectedTrendGroup();
         FModified = true;
         break;
     default:

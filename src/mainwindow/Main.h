@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,11 +30,13 @@ namespace tralcon {
 
 class TAbout;
 class TController;
+class TControllerOutput;
 class TDrawGrid;
 class TDrawTree;
 class TInplaceEditor;
 class TPhase;
 class TProject;
+class TTrendGroup;
 class TvxSpinEdit;
 
 // Page indexes of PageControl1.
@@ -70,6 +73,15 @@ class TMainForm : public QMainWindow {
     void SetRedBlink(bool flag);
     void SetQuickStart(bool flag);
     void AddController();
+    // For the project reader: a controller from its model identifier and
+    // lamp-type flags ("Model not found" before anything is added).
+    TController* AddLoadedController(std::int32_t modelID, std::uint8_t flags);
+    // For the project reader: a direction of the kind's class, selected; the
+    // call kind switches call phases on. None for an unknown kind.
+    TTrendGroup* AddLoadedTrendGroup(int kind);
+    // The scheme window's tree moved to a signal row.
+    void SelectTrendRow(int row);
+    void LayoutTrendsGrid();
     // Reads a project file and shows it; false (the message shown, nothing
     // changed) when it could not be read.
     bool OpenProject(const QString& path);
@@ -101,6 +113,19 @@ class TMainForm : public QMainWindow {
     QStringList RecentFiles() const;
     int SelectedController() const { return FSelController; }
     TInplaceEditor* InplaceEditor() const { return FInplace; }
+    // Grid rows of the directions grid (signal row + 2), -1 for none.
+    int SelectedTrendRow() const { return FSelTrendRow; }
+    int SelectedTrendCol() const { return FSelTrendCol; }
+
+    // What a body cell of the directions grid shows and whether a click may
+    // edit it.
+    enum class TControlMark { None, Red, Green };
+    struct TTrendsCell {
+        QString Text;
+        TControlMark Mark = TControlMark::None;
+        bool Editable = false;
+    };
+    TTrendsCell TrendsCell(int col, int row) const;
 
     // ---- controls ---------------------------------------------------------
     QToolBar* ToolBar1 = nullptr; // actions
@@ -134,6 +159,7 @@ class TMainForm : public QMainWindow {
     QMenu* PopupOpen = nullptr;
     QMenu* PopupControllers = nullptr;
     QMenu* PopupOutputs = nullptr;
+    QMenu* PopupAddTrends = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QMenu* PopupNewModels = nullptr; // the context menu's new-project submenu
 
@@ -195,7 +221,6 @@ class TMainForm : public QMainWindow {
 
     void PageControl1Change();
     void LayoutActivePage();
-    void LayoutTrendsGrid();
     void LayoutCollisionsGrid();
     void LayoutPhasesGrid();
     void LayoutCyclesGrid();
@@ -211,6 +236,13 @@ class TMainForm : public QMainWindow {
     void OpenDialogCmd();
     void ShowPopup(QMenu* menu, QAction* fromAction);
     void ShowContextMenu(const QPoint& pos);
+
+    void BuildTrendsEditor();
+    void DrawTrendsCell(QPainter& p, int col, int row, const QRect& rect);
+    void dgTrendsMouseDown(Qt::MouseButton button, QPoint pos);
+    void N15Click(int tag);
+    void Test1Click(TControllerOutput* output);
+    void DeleteSelectedTrendGroup();
 
     void vtControllersFocusChanged(QTreeWidgetItem* node);
     void vtControllersClick(Qt::MouseButton button, QPoint pos);

@@ -10,6 +10,7 @@
 #include "mainwindow/Help.h"
 #include "widgets/DrawGrid.h"
 #include "widgets/DrawTree.h"
+#include "widgets/InplaceEditor.h"
 #include "widgets/vxEdit.h"
 
 #include <QCheckBox>
@@ -86,6 +87,19 @@ class MainFormTest : public QObject {
     void contextMenuShowsEnabledActionsUnderTheirHints();
     void headerModifiedFlagRules();
     void lampTypeToggles();
+    void controllersTreeShowsOutputsAndTheirDirections();
+    void loadedControllersAndDirections();
+    void addTrendsMenuEntries();
+    void addingEachDirectionKindBindsAndShowsOutputs_data();
+    void addingEachDirectionKindBindsAndShowsOutputs();
+    void outputNamesGainTheControllerNumber();
+    void bindingThroughTheOutputMenu();
+    void pedestrianRowEditsOnlyItsSlotsAndTimes();
+    void timeCellsEditInPlaceThroughTheChainRules();
+    void controlMarksToggleAndLampPowerIgnoresClicks();
+    void deletingDirectionsMovesTheSelection();
+    void schemeRowsFollowTheDirections();
+    void selectedDirectionStaysInView();
     void helpContexts();
     void aboutShowsTheBuildVersion();
     void exportNeedsTheLibrary();
@@ -951,6 +965,509 @@ void MainFormTest::escapedExceptionIsShownAndTheProgramGoesOn() {
     QCoreApplication::processEvents();
     QCOMPARE(shown.size(), 2);
     app->OnException = previous;
+}
+
+// ---- the controllers and directions editors ---------------------------------
+
+namespace {
+
+QString U(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+// A press on a cell of a grid, as the user's mouse gives it.
+void PressCell(TDrawGrid* g, int col, int row, Qt::MouseButton button = Qt::LeftButton) {
+    const QRect r = g->CellRect(col, row);
+    QVERIFY2(!r.isEmpty(), "the cell is not on show");
+    QTest::mousePress(g->viewport(), button, {}, r.center());
+}
+
+QAction* EntryNamed(const QMenu* menu, const QString& text) {
+    for (QAction* a : menu->actions())
+        if (a->text() == text)
+            return a;
+    return nullptr;
+}
+
+// actPlus on the directions page, then the kind's entry of the menu it opens.
+bool AddDirection(TMainForm& w, const QString& caption) {
+    w.actPlus->trigger();
+    if (!w.PopupAddTrends->isVisible())
+        return false;
+    QAction* a = EntryNamed(w.PopupAddTrends, caption);
+    if (a == nullptr)
+        return false;
+    a->trigger();
+    w.PopupAddTrends->close();
+    return true;
+}
+
+// The output entry of the first controller's submenu, by its caption.
+QAction* OutputEntry(TMainForm& w, const QString& name, int controller = 0) {
+    QMenu* sub = w.PopupOutputs->actions().at(2 + controller)->menu();
+    return sub != nullptr ? EntryNamed(sub, name) : nullptr;
+}
+
+// The texts of a body row's output cells, columns 2 to 8.
+QStringList SlotTexts(const TMainForm& w, int row) {
+    QStringList out;
+    for (int c = 2; c <= 8; ++c)
+        out << w.TrendsCell(c, row).Text;
+    return out;
+}
+
+// A window shown and active on the directions page.
+struct TTrendsFixture : TWindowFixture {
+    explicit TTrendsFixture(TSchemeLink* scheme = nullptr) {
+        if (scheme != nullptr) {
+            Form.reset();
+            TMainFormEnv env = Env({});
+            env.Scheme = scheme;
+            Form = std::make_unique<TMainForm>(env);
+        }
+        Form->resize(640, 479);
+        ShowActive();
+        Form->ActivatePage(pgTrends);
+    }
+};
+
+// Records what the window tells the scheme; the base keeps the rows.
+class TRecordingScheme : public TSchemeLink {
+  public:
+    QStringList Calls;
+    void SchemeTrendsAdded(int row) override {
+        Calls << QStringLiteral("added %1").arg(row);
+        TSchemeLink::SchemeTrendsAdded(row);
+    }
+    void SchemeTrendsRemoved(int row) override {
+        Calls << QStringLiteral("removed %1").arg(row);
+        TSchemeLink::SchemeTrendsRemoved(row);
+    }
+    void SchemeSelectTrend(int row) override { Calls << QStringLiteral("select %1").arg(row); }
+};
+
+} // namespace
+
+void MainFormTest::controllersTreeShowsOutputsAndTheirDirections() {
+    TTrendsFixture f;
+    TMainForm& w = *f.Form;
+    QVERIFY(AddDirection(w, U("Транспортное")));
+    QVERIFY(AddDirection(w, U("Пешеходное")));
+    w.ActivatePage(pgControllers);
+    TDrawTree* t = w.vtControllers;
+    QTreeWidgetItem* node = t->topLevelItem(0);
+    QCOMPARE(t->CellLook(node, 0).Text, U("1"));
+    QVERIFY(t->CellLook(node, 0).FramedOnly);
+    QVERIFY(!t->CellLook(node, 0).Image.isNull()); // the only one: cannot be deleted
+    QCOMPARE(t->CellLook(node, 1).Text,
+             QString::fromStdString(w.Project().ControllerAt(0)->Model->Caption));
+    // Each output: its name, the direction it drives and the slot letter.
+    struct Row {
+        const char* Output;
+        const char* Direction;
+        const char* Slot;
+    };
+    const Row rows[] = {
+        {"1к", "1 Транспортное", "к"}, {"2к", "2 Пешеходное", "к"},   {"3к", "", ""},
+        {"1ж", "1 Транспортное", "ж"}, {"1з", "1 Транспортное", "з"}, {"2з", "2 Пешеходное", "з"}};
+    for (const Row& r : rows) {
+        QTreeWidgetItem* child = nullptr;
+        for (int i = 0; i < node->childCount() && child == nullptr; ++i)
+            if (t->CellLook(node->child(i), 0).Text == U(r.Output))
+                child = node->child(i);
+        QVERIFY2(child != nullptr, r.Output);
+        QCOMPARE(t->CellLook(child, 1).Text, U(r.Direction));
+        QCOMPARE(t->CellLook(child, 2).Text, U(r.Slot));
+        QCOMPARE(t->CellLook(child, 1).Image.isNull(), *r.Direction == 0);
+        QCOMPARE(t->CellLook(child, 2).Image.isNull(), *r.Slot == 0);
+    }
+}
+
+void MainFormTest::loadedControllersAndDirections() {
+    TWindowFixture f;
+    TMainForm& w = *f.Form;
+    // An unknown model adds nothing anywhere.
+    QVERIFY_THROWS_EXCEPTION(EModelError, w.AddLoadedController(999, 0));
+    QCOMPARE(w.Project().ControllerList().Count(), 1);
+    QCOMPARE(w.vtControllers->topLevelItemCount(), 1);
+    QCOMPARE(w.PopupControllers->actions().size(), 3);
+    QCOMPARE(w.PopupOutputs->actions().size(), 3);
+    // A known one with its lamp type: node, export entry and output submenu.
+    TController* c = w.AddLoadedController(2, 1);
+    QVERIFY(c != nullptr && c->IsLed());
+    QCOMPARE(w.vtControllers->topLevelItemCount(), 2);
+    QTreeWidgetItem* node = w.vtControllers->topLevelItem(1);
+    QCOMPARE(w.vtControllers->currentItem(), node);
+    QCOMPARE(node->childCount(), c->Outputs.Count());
+    QCOMPARE(w.vtControllers->CellLook(node, 2).Text, U("Светодиодный"));
+    QCOMPARE(w.PopupControllers->actions().at(3)->text(), U("2. НВТ-3 (32 выхода)"));
+    QCOMPARE(w.PopupOutputs->actions().at(3)->text(), U("2. НВТ-3 (32 выхода)"));
+
+    // Directions the reader adds: each selected; the call kind switches call
+    // phases on.
+    TTrendGroup* g = w.AddLoadedTrendGroup(4);
+    QVERIFY(g != nullptr);
+    QCOMPARE(w.Project().TrendCount(), 3);
+    QCOMPARE(w.SelectedTrendRow(), 2);
+    QVERIFY(!w.cbUseRedBlink->isEnabled());
+    g = w.AddLoadedTrendGroup(kCallKind);
+    QVERIFY(g != nullptr && g->Kind() == kCallKind);
+    QCOMPARE(w.SelectedTrendRow(), 5);
+    QCOMPARE(w.SelectedTrendCol(), -1);
+    QVERIFY(w.Project().CallPhasesEnabled());
+    QVERIFY(w.cbUseRedBlink->isEnabled());
+    QCOMPARE(w.btnEnableCallPhases->text(), U("Отключить поддержку ТВП"));
+    QCOMPARE(w.dgTrends->RowCount(), 6);
+    QCOMPARE(w.AddLoadedTrendGroup(10), nullptr);
+    QCOMPARE(w.Project().TrendCount(), 4);
+}
+
+void MainFormTest::addTrendsMenuEntries() {
+    TTrendsFixture f;
+    TMainForm& w = *f.Form;
+    QStringList captions;
+    QList<int> tags;
+    for (QAction* a : w.PopupAddTrends->actions()) {
+        captions << a->text();
+        tags << a->data().toInt();
+        QVERIFY(!a->icon().isNull());
+    }
+    QCOMPARE(captions, (QStringList{U("Транспортное"), U("Пешеходное"), U("Пешеходное ЗМ"),
+                                    U("Стрелка"), U("Стрелка ЗМ"), U("Трамвайное")}));
+    QCOMPARE(tags, (QList<int>{0, 10, 20, 30, 35, 40}));
+    // A dismissed menu still counts as a command.
+    w.SetModified(false);
+    w.actPlus->trigger();
+    QVERIFY(w.PopupAddTrends->isVisible());
+    w.PopupAddTrends->close();
+    QVERIFY(w.Modified());
+    QCOMPARE(w.Project().TrendCount(), 0);
+}
+
+void MainFormTest::addingEachDirectionKindBindsAndShowsOutputs_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("names");   // the row's signal names
+    QTest::addColumn<QStringList>("outputs"); // the first row's output cells
+    QTest::addColumn<QString>("marks");       // red and green: "rg", "-g", "--"
+    QTest::addColumn<QList<int>>("timeCols"); // the editable time columns
+    const QList<int> all{12, 13, 14, 15, 16}, noYellow{12, 14, 16};
+    QTest::newRow("vehicle") << U("Транспортное") << QStringList{U("1Т")}
+                             << QStringList{U("1к"), U("1ж"), U("1з"), "", "", "", ""}
+                             << QStringLiteral("rg") << all;
+    QTest::newRow("pedestrian") << U("Пешеходное") << QStringList{U("1П")}
+                                << QStringList{U("1к"), "", U("1з"), "", "", "", ""}
+                                << QStringLiteral("-g") << noYellow;
+    QTest::newRow("pedestrian blinking")
+        << U("Пешеходное ЗМ") << QStringList{U("1Пм")}
+        << QStringList{U("1к"), "", U("1з"), "", "", "", ""} << QStringLiteral("-g") << noYellow;
+    QTest::newRow("arrow") << U("Стрелка") << QStringList{U("1С")}
+                           << QStringList{"", "", U("1з"), "", "", "", ""} << QStringLiteral("--")
+                           << noYellow;
+    QTest::newRow("arrow blinking")
+        << U("Стрелка ЗМ") << QStringList{U("1См")} << QStringList{"", "", U("1з"), "", "", "", ""}
+        << QStringLiteral("--") << noYellow;
+    // Tram slots take yellow outputs first, then red ones.
+    QTest::newRow("tram") << U("Трамвайное") << QStringList{U("1Tл"), U("1Тв"), U("1Тп")}
+                          << QStringList{"", "", "", U("1ж"), "", "", U("2к")}
+                          << QStringLiteral("--") << QList<int>{14, 16};
+}
+
+void MainFormTest::addingEachDirectionKindBindsAndShowsOutputs() {
+    QFETCH(QString, caption);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, outputs);
+    QFETCH(QString, marks);
+    QFETCH(QList<int>, timeCols);
+    TTrendsFixture f;
+    TMainForm& w = *f.Form;
+    w.SetModified(false);
+    QVERIFY(AddDirection(w, caption));
+    QVERIFY(w.Modified());
+    QCOMPARE(w.Project().TrendCount(), names.size());
+    QCOMPARE(w.dgTrends->RowCount(), names.size() + 2);
+    QCOMPARE(w.dgTrends->FixedRows(), 2);
+    QCOMPARE(w.SelectedTrendRow(), 2);
+    QCOMPARE(w.SelectedTrendCol(), -1);
+    for (int i = 0; i < names.size(); ++i)
+        QCOMPARE(w.TrendsCell(0, 2 + i).Text, names[i]);
+    QCOMPARE(SlotTexts(w, 2), outputs);
+    auto mark = [&](int col) {
+        const auto m = w.TrendsCell(col, 2).Mark;
+        return m == TMainForm::TControlMark::Red     ? 'r'
+               : m == TMainForm::TControlMark::Green ? 'g'
+                                                     : '-';
+    };
+    QCOMPARE(QStringLiteral("%1%2").arg(mark(9)).arg(mark(10)), marks);
+    QList<int> editable;
+    for (int c = 12; c <= 16; ++c)
+        if (w.TrendsCell(c, 2).Editable)
+            editable << c;
+    QCOMPARE(editable, timeCols);
+    // A new direction's times are all 0: nothing to show yet.
+    for (int c = 12; c <= 16; ++c)
+        QCOMPARE(w.TrendsCell(c, 2).Text, QString());
+    // The delete action follows the selected, editable row.
+    QVERIFY(w.actMinus->isEnabled());
+    const QImage shot = w.dgTrends->RenderImage();
+    QVERIFY(!shot.isNull());
+}
+
+void MainFormTest::outputNamesGainTheControllerNumber() {
+    TTrendsFixture f; // the bundled catalogue has MultiCascade
+    TMainForm& w = *f.Form;
+    QVERIFY(AddDirection(w, U("Транспортное")));
+    QCOMPARE(SlotTexts(w, 2).mid(0, 3), (QStringList{U("1к"), U("1ж"), U("1з")}));
+    w.ActivatePage(pgControllers);
+    w.actPlus->trigger();
+    QVERIFY(w.PopupModels->isVisible());
+    w.PopupModels->actions().at(0)->trigger();
+    w.PopupModels->close();
+    QCOMPARE(w.Project().ControllerList().Count(), 2);
+    QCOMPARE(w.vtControllers->topLevelItemCount(), 2);
+    QTreeWidgetItem* first = w.vtControllers->topLevelItem(0)->child(0);
+    QCOMPARE(w.vtControllers->CellLook(first, 0).Text, U("1-1к"));
+    QCOMPARE(w.vtControllers->CellLook(w.vtControllers->topLevelItem(1)->child(0), 0).Text,
+             U("2-1к"));
+    w.ActivatePage(pgTrends);
+    QCOMPARE(SlotTexts(w, 2).mid(0, 3), (QStringList{U("1-1к"), U("1-1ж"), U("1-1з")}));
+    // The output menu offers both controllers.
+    QCOMPARE(Captions(w.PopupOutputs).size(), 4);
+}
+
+void MainFormTest::bindingThroughTheOutputMenu() {
+    TTrendsFixture f;
+    TMainForm& w = *f.Form;
+    QVERIFY(AddDirection(w, U("Транспортное")));
+    // The red cell opens the output menu; bound outputs are greyed.
+    PressCell(w.dgTrends, 2, 2);
+    QVERIFY(w.PopupOutputs->isVisible());
+    QCOMPARE(w.SelectedTrendCol(), 2);
+    QVERIFY(!OutputEntry(w, U("1к"))->isEnabled());
+    QVERIFY(!OutputEntry(w, U("1з"))->isEnabled());
+    QVERIFY(OutputEntry(w, U("2к"))->isEnabled());
+    QVERIFY(w.PopupOutputs->actions().at(0)->isEnabled());
+    // The universal outputs come first in the submenu.
+    QCOMPARE(w.PopupOutputs->actions().at(2)->menu()->actions().at(0)->text(), U("1у"));
+    // Unbinding the red output takes the red mark, not the green one.
+    w.SetModified(false);
+    w.PopupOutputs->actions().at(0)->trigger(); // "[Нет]"
+    w.PopupOutputs->close();
+    QVERIFY(w.Modified());
+    QCOMPARE(w.TrendsCell(2, 2).Text, QString());
+    QCOMPARE(w.TrendsCell(9, 2).Mark, TMainForm::TControlMark::None);
+    QVERIFY(!w.TrendsCell(9, 2).Editable);
+    QCOMPARE(w.TrendsCell(10, 2).Mark, TMainForm::TControlMark::Green);
+    // Binding another free output shows it; red control stays off.
+    PressCell(w.dgTrends, 2, 2);
+    QVERIFY(w.PopupOutputs->isVisible());
+    QVERIFY(OutputEntry(w, U("1к"))->isEnabled()); // free again
+    OutputEntry(w, U("3к"))->trigger();
+    w.PopupOutputs->close();
+    QCOMPARE(w.TrendsCell(2, 2).Text, U("3к"));
+    QCOMPARE(w.TrendsCell(9, 2).Mark, TMainForm::TControlMark::None);
+    QVERIFY(w.Project().ControllerAt(0)->Outputs[2]->Owner != nullptr);
+    // Unbinding the green output takes the green mark too.
+    PressCell(w.dgTrends, 4, 2);
+    QVERIFY(w.PopupOutputs->isVisible());
+    w.PopupOutputs->actions().at(0)->trigger();
+    w.PopupOutputs->close();
+    QCOMPARE(w.TrendsCell(10, 2).Mark, TMainForm::TControlMark::None);
+    // An output already bound elsewhere is refused even if its entry fires.
+    QVERIFY(AddDirection(w, U("Стрелка")));
+    PressCell(w.dgTrends, 4, 3);
+    QVERIFY(w.PopupOutputs->isVisible());
+    const QString arrowGreen = w.TrendsCell(4, 3).Text;
+    OutputEntry(w, U("3к"))->trigger();
+    w.PopupOutputs->close();
+    QCOMPARE(w.TrendsCell(4, 3).Text, arrowGreen);
+    QCOMPARE(w.TrendsCell(2, 2).Text, U("3к"));
+}
+
+void MainFormTest::pedestrianRowEditsOnlyItsSlotsAndTimes() {
+    TTrendsFixture f;
+    TMainForm& w = *f.Form;
+    QVERIFY(AddDirection(w, U("Пешеходное")));
+    QList<int> editable;
+    for (int c = 0; c < 17; ++c)
+        if (w.TrendsCell(c, 2).Editable)
+            editable << c;
+    QCOMPARE(editable, (QList<int>{2, 4, 9, 10, 12, 14, 16}));
+    // A click on the yellow slot only selects the row.
+    PressCell(w.dgTrends, 3, 2);
+    QVERIFY(!w.PopupOutputs->isVisible());
+    QCOMPARE(w.SelectedTrendRow(), 2);
+    QCOMPARE(w.SelectedTrendCol(), -1);
+    // And on the yellow time: no editor.
+    PressCell(w.dgTrends, 13, 2);
+    QVERIFY(!w.InplaceEditor()->IsOpen());
+    QCOMPARE(w.SelectedTrendCol(), -1);
+    // A header click clears the selection.
+    PressCell(w.dgTrends, 5, 1);
+    QCOMPARE(w.SelectedTrendRow(), -1);
+    QVERIFY(!w.actMinus->isEnabled());
+}
+
+void MainFormTest::timeCellsEditInPlaceThroughTheChainRules() {
+    TTrendsFixture f;
+    TMainForm& w = *f.Form;
+    QVERIFY(AddDirection(w, U("Транспортное")));
+    const TTrend* t = w.Project().TrendAt(0);
+    auto type = [&](int col, const QString& text) {
+        PressCell(w.dgTrends, col, 2);
+        auto* spin = qobject_cast<TvxSpinEdit*>(w.InplaceEditor()->Editor());
+        QVERIFY(spin != nullptr);
+        QCOMPARE(spin->parentWidget(), w.dgTrends->viewport());
+        QCOMPARE(spin->geometry(), TInplaceEditor::GridEditorRect(w.dgTrends->CellRect(col, 2)));
+        QCOMPARE(spin->Suffix(), U("с"));
+        QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(spin, text);
+    };
+    w.SetModified(false);
+    type(12, QStringLiteral("300")); // green blinking stops at the maximum
+    QCOMPARE(int(t->GetTime(2)), 255);
+    QVERIFY(w.Modified());
+    QCOMPARE(w.TrendsCell(12, 2).Text, U("255"));
+    // Leading red 7 pulls yellow up to 7 at once: yellow then lasts no time.
+    type(14, QStringLiteral("7"));
+    QCOMPARE(int(t->GetTime(4)), 7);
+    QCOMPARE(int(t->GetTime(3)), 7);
+    QCOMPARE(w.TrendsCell(14, 2).Text, U("7"));
+    QCOMPARE(w.TrendsCell(13, 2).Text, QString());
+    QCOMPARE(w.TrendsCell(12, 2).Text, U("255"));
+    type(13, QStringLiteral("9"));
+    QCOMPARE(w.TrendsCell(13, 2).Text, U("9"));
+    // Opening chain: red with yellow 0 stays blank while leading green is 4.
+    type(16, QStringLiteral("4"));
+    QCOMPARE(int(t->GetTime(7)), 4);
+    QCOMPARE(w.TrendsCell(15, 2).Text, QString());
+    QCOMPARE(w.TrendsCell(16, 2).Text, U("4"));
+    // Leaving the cell discards the editor; deleting the direction with the
+    // editor open leaves nothing that could write to it.
+    PressCell(w.dgTrends, 0, 2);
+    QTRY_VERIFY(!w.InplaceEditor()->IsOpen());
+    PressCell(w.dgTrends, 12, 2);
+    QVERIFY(w.InplaceEditor()->IsOpen());
+    w.actMinus->trigger();
+    QVERIFY(!w.InplaceEditor()->IsOpen());
+    QCOMPARE(w.Project().TrendCount(), 0);
+}
+
+void MainFormTest::controlMarksToggleAndLampPowerIgnoresClicks() {
+    TTrendsFixture f;
+    TMainForm& w = *f.Form;
+    QVERIFY(AddDirection(w, U("Транспортное")));
+    const TTrend* t = w.Project().TrendAt(0);
+    w.SetModified(false);
+    PressCell(w.dgTrends, 9, 2);
+    QVERIFY(!t->RedControl());
+    QVERIFY(w.Modified());
+    QCOMPARE(w.TrendsCell(9, 2).Mark, TMainForm::TControlMark::None);
+    PressCell(w.dgTrends, 9, 2);
+    QVERIFY(t->RedControl());
+    // Only the left button acts; another selects.
+    PressCell(w.dgTrends, 10, 2, Qt::RightButton);
+    QVERIFY(t->GreenControl());
+    QCOMPARE(w.SelectedTrendCol(), 10);
+    PressCell(w.dgTrends, 10, 2);
+    QVERIFY(!t->GreenControl());
+    // The lamp power column never shows a value and ignores clicks.
+    w.SetModified(false);
+    PressCell(w.dgTrends, 11, 2);
+    QCOMPARE(w.SelectedTrendRow(), 2);
+    QCOMPARE(w.SelectedTrendCol(), -1);
+    QVERIFY(!w.Modified());
+    QVERIFY(!w.InplaceEditor()->IsOpen());
+    QVERIFY(!w.PopupOutputs->isVisible());
+    QCOMPARE(w.TrendsCell(11, 2).Text, QString());
+    QCOMPARE(int(t->RedPower()), 0);
+}
+
+void MainFormTest::deletingDirectionsMovesTheSelection() {
+    TTrendsFixture f;
+    TMainForm& w = *f.Form;
+    QVERIFY(AddDirection(w, U("Транспортное")));
+    QVERIFY(AddDirection(w, U("Трамвайное")));
+    QVERIFY(AddDirection(w, U("Пешеходное")));
+    QCOMPARE(w.Project().TrendCount(), 5);
+    QCOMPARE(w.SelectedTrendRow(), 6);
+    // The last direction goes: the new last row is selected.
+    w.actMinus->trigger();
+    QCOMPARE(w.Project().TrendCount(), 4);
+    QCOMPARE(w.SelectedTrendRow(), 5);
+    QCOMPARE(w.TrendsCell(0, 5).Text, U("2Тп"));
+    // A tram row deletes the whole tram.
+    PressCell(w.dgTrends, 0, 4);
+    w.actMinus->trigger();
+    QCOMPARE(w.Project().TrendGroupList().Count(), 1);
+    QCOMPARE(w.SelectedTrendRow(), 2);
+    // A row in the middle stays where it is.
+    QVERIFY(AddDirection(w, U("Стрелка")));
+    QVERIFY(AddDirection(w, U("Стрелка ЗМ")));
+    PressCell(w.dgTrends, 0, 3);
+    w.actMinus->trigger();
+    QCOMPARE(w.SelectedTrendRow(), 3);
+    QCOMPARE(w.TrendsCell(0, 3).Text, U("2См"));
+    // The bound outputs are free again.
+    QVERIFY(OutputEntry(w, U("1з")) != nullptr);
+    QCOMPARE(w.Project().ControllerAt(0)->Outputs.Count(), 16);
+    // Deleting the only direction leaves no selection.
+    w.actMinus->trigger();
+    PressCell(w.dgTrends, 0, 2);
+    w.actMinus->trigger();
+    QCOMPARE(w.Project().TrendCount(), 0);
+    QCOMPARE(w.SelectedTrendRow(), -1);
+    QVERIFY(!w.actMinus->isEnabled());
+    QCOMPARE(w.dgTrends->RowCount(), 2);
+    QCOMPARE(w.dgTrends->FixedRows(), 0);
+    // The call direction cannot be deleted from the grid.
+    w.AddLoadedTrendGroup(kCallKind);
+    QCOMPARE(w.SelectedTrendRow(), 2);
+    w.UpdateEditActions();
+    QVERIFY(!w.actMinus->isEnabled());
+}
+
+void MainFormTest::schemeRowsFollowTheDirections() {
+    TRecordingScheme scheme;
+    TTrendsFixture f(&scheme);
+    TMainForm& w = *f.Form;
+    QVERIFY(AddDirection(w, U("Транспортное")));
+    QVERIFY(AddDirection(w, U("Трамвайное")));
+    QCOMPARE(scheme.Scheme().RowCount(), 4);
+    PressCell(w.dgTrends, 0, 3);
+    w.actMinus->trigger();
+    QCOMPARE(scheme.Scheme().RowCount(), 1);
+    PressCell(w.dgTrends, 5, 0);
+    QCOMPARE(scheme.Calls, (QStringList{QStringLiteral("added 0"), QStringLiteral("added 1"),
+                                        QStringLiteral("select 1"), QStringLiteral("removed 1"),
+                                        QStringLiteral("select -1")}));
+    // The scheme window's tree selects a row without moving the column.
+    w.SelectTrendRow(0);
+    QCOMPARE(w.SelectedTrendRow(), 2);
+    w.SelectTrendRow(7);
+    QCOMPARE(w.SelectedTrendRow(), -1);
+    // The file takes the scheme with as many rows as the project has.
+    const std::string path = f.Dir.File("x.NVT");
+    f.Dialogs.SaveAnswers.push_back(QString::fromStdString(path));
+    QVERIFY(w.SaveProjectAsCmd());
+    QVERIFY(f.Dialogs.Exceptions.isEmpty());
+}
+
+void MainFormTest::selectedDirectionStaysInView() {
+    TTrendsFixture f;
+    TMainForm& w = *f.Form;
+    w.AddLoadedController(2, 0); // enough outputs for many directions
+    w.ActivatePage(pgTrends);
+    for (int i = 0; i < 22; ++i)
+        QVERIFY(AddDirection(w, U("Стрелка")));
+    TDrawGrid* g = w.dgTrends;
+    QVERIFY(g->ScrollBars() == TScrollBars::Vertical || g->ScrollBars() == TScrollBars::Both);
+    // The new last row is in view: the last visible row.
+    QCOMPARE(w.SelectedTrendRow(), 23);
+    QCOMPARE(g->TopRow() + g->VisibleRowCount() - 1, 23);
+    // A row above the visible ones becomes the first one on show.
+    w.SelectTrendRow(0);
+    w.ActivatePage(pgTrends);
+    QCOMPARE(g->TopRow(), 2);
 }
 
 int main(int argc, char** argv) {
