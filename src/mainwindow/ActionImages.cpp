@@ -2,6 +2,7 @@
 
 #include "model/NVTTypes.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -18,8 +19,12 @@ const QColor kYellow(240, 190, 0);
 const QColor kGreen(20, 160, 60);
 const QColor kBlue(30, 90, 200);
 
+// Drawn at the screen's pixel density, so the pictures stay sharp on screens
+// that scale the window.
 QPixmap Blank(int w, int h) {
-    QPixmap pm(w, h);
+    const qreal dpr = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+    QPixmap pm(QSize(qRound(w * dpr), qRound(h * dpr)));
+    pm.setDevicePixelRatio(dpr);
     pm.fill(Qt::transparent);
     return pm;
 }
@@ -237,9 +242,8 @@ void Sequence(QPainter& p, std::initializer_list<QColor> colors) {
     }
 }
 
-QPixmap DrawTrend(int index) {
-    QPixmap pm = Blank(32, 24);
-    QPainter p(&pm);
+// Paints a direction picture in its 32×24 frame.
+void PaintTrend(QPainter& p, int index) {
     p.setRenderHint(QPainter::Antialiasing);
     const QPointF c(16, 12);
     switch (index) {
@@ -388,6 +392,12 @@ QPixmap DrawTrend(int index) {
     default:
         break;
     }
+}
+
+QPixmap DrawTrend(int index) {
+    QPixmap pm = Blank(32, 24);
+    QPainter p(&pm);
+    PaintTrend(p, index);
     return pm;
 }
 
@@ -401,9 +411,8 @@ void Rays(QPainter& p, QPointF at, qreal inner, qreal outer, const QColor& color
     }
 }
 
-QPixmap DrawPopupTrend(int index) {
-    QPixmap pm = Blank(24, 24);
-    QPainter p(&pm);
+// Paints an add-direction menu picture in its 24×24 frame.
+void PaintPopupTrend(QPainter& p, int index) {
     p.setRenderHint(QPainter::Antialiasing);
     switch (index) {
     case 2: // vehicle
@@ -445,7 +454,28 @@ QPixmap DrawPopupTrend(int index) {
     default:
         break;
     }
+}
+
+QPixmap DrawPopupTrend(int index) {
+    QPixmap pm = Blank(24, 24);
+    QPainter p(&pm);
+    PaintPopupTrend(p, index);
     return pm;
+}
+
+// A menu icon drawn afresh at the menus' 16 pixels and at 24, so that it is
+// never shrunk from a bitmap.
+template <class Paint> QIcon SquareIcon(Paint paint) {
+    QIcon icon;
+    for (const int size : {16, 24}) {
+        QPixmap pm = Blank(size, size);
+        QPainter p(&pm);
+        p.scale(size / 24.0, size / 24.0);
+        paint(p);
+        p.end();
+        icon.addPixmap(pm);
+    }
+    return icon;
 }
 
 QPixmap DrawAnchor(int index) {
@@ -530,6 +560,17 @@ QPixmap TrendImage(int index) {
 
 QPixmap PopupTrendImage(int index) {
     return DrawPopupTrend(index);
+}
+
+QIcon TrendMenuIcon(int index) {
+    return SquareIcon([index](QPainter& p) {
+        p.translate(-4, 0);
+        PaintTrend(p, index);
+    });
+}
+
+QIcon PopupTrendIcon(int index) {
+    return SquareIcon([index](QPainter& p) { PaintPopupTrend(p, index); });
 }
 
 QPixmap AnchorImage(int index) {

@@ -35,10 +35,15 @@ QPixmap TrendImage(int index);
 // trees, which show it 27 pixels before a cell's right edge.
 QPixmap TreeImage(int index);
 
+// The middle 24×24 of a direction image as a menu icon: menus show square
+// images, and the pictures keep their content there.
+QIcon TrendMenuIcon(int index);
+
 // The 24×24 images of the add-direction menu: 2 vehicle, 3 pedestrian,
 // 4 pedestrian with green blinking, 5 arrow, 6 tram, 7 arrow with green
 // blinking (0 and 1 are blank).
 QPixmap PopupTrendImage(int index);
+QIcon PopupTrendIcon(int index);
 
 // The 16×16 plan images: 1 referenced (an anchor), 2 conflict marker,
 // 3 lights off ("ОС"), 4 yellow flashing ("ЖМ"), 5 cycle, 6 day plan,

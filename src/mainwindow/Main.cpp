@@ -1204,9 +1204,8 @@ void TMainForm::RenumberControllerEntries() {
             for (TControllerOutput* o : c->Outputs) {
                 if (group(o) != g)
                     continue;
-                QAction* a =
-                    sub->addAction(QIcon(TrendImage(OutputImageIndex(o->ModelOutput->Flags))),
-                                   Q(FProject->OutputName(o)));
+                QAction* a = sub->addAction(TrendMenuIcon(OutputImageIndex(o->ModelOutput->Flags)),
+                                            Q(FProject->OutputName(o)));
                 a->setData(QVariant::fromValue(reinterpret_cast<quintptr>(o)));
                 connect(a, &QAction::triggered, this, [this, o] { Test1Click(o); });
             }

@@ -90,8 +90,8 @@ void TMainForm::BuildTrendsEditor() {
         {"Стрелка", 30, 5},     {"Стрелка ЗМ", 35, 7}, {"Трамвайное", 40, 6},
     };
     for (const Entry& e : kEntries) {
-        QAction* a = PopupAddTrends->addAction(QIcon(PopupTrendImage(e.Image)),
-                                               QString::fromUtf8(e.Caption));
+        QAction* a =
+            PopupAddTrends->addAction(PopupTrendIcon(e.Image), QString::fromUtf8(e.Caption));
         a->setData(e.Tag);
         const int tag = e.Tag;
         connect(a, &QAction::triggered, this, [this, tag] { Guard([&] { N15Click(tag); }); });

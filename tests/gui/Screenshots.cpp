@@ -3,6 +3,7 @@
 // Not a test; run it offscreen or under Xvfb.
 
 #include "mainwindow/About.h"
+#include "mainwindow/ActionImages.h"
 #include "mainwindow/Main.h"
 #include "widgets/DrawTree.h"
 #include "widgets/MenuStyle.h"
@@ -10,10 +11,33 @@
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
+#include <QPainter>
 #include <QScreen>
 #include <QTimer>
 
 using namespace tralcon;
+
+namespace {
+
+// The pictures of an image list in rows of eight, each at its own size over
+// a copy four times as large, to judge them pixel by pixel.
+QImage ImageSheet(QPixmap (*image)(int), int count, QSize size) {
+    const int zoom = 4, gap = 4, perRow = 8;
+    const QSize cell(size.width() * zoom + gap, size.height() * (zoom + 1) + gap * 2);
+    const int rows = (count + perRow - 1) / perRow;
+    QImage sheet(perRow * cell.width(), rows * cell.height(), QImage::Format_RGB32);
+    sheet.fill(QColor(239, 238, 224));
+    QPainter p(&sheet);
+    for (int i = 0; i < count; ++i) {
+        const QPixmap pm = image(i);
+        const QPoint at((i % perRow) * cell.width(), (i / perRow) * cell.height());
+        p.drawPixmap(at, pm);
+        p.drawPixmap(QRect(at + QPoint(0, size.height() + gap), size * zoom), pm);
+    }
+    return sheet;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -65,6 +89,31 @@ int main(int argc, char** argv) {
         form.PopupModels->setActiveAction(form.PopupModels->actions().first());
     form.PopupModels->grab().save(QStringLiteral("%1/tralcon-models.png").arg(out));
     form.PopupModels->close();
+    // The image lists of the directions editor and its two menus.
+    ImageSheet(&TrendImage, 29, QSize(32, 24))
+        .save(QStringLiteral("%1/tralcon-iltrends.png").arg(out));
+    ImageSheet(&PopupTrendImage, 8, QSize(24, 24))
+        .save(QStringLiteral("%1/tralcon-ilpopuptrends.png").arg(out));
+    form.ActivatePage(pgTrends);
+    form.PopupAddTrends->popup(form.mapToGlobal(QPoint(10, 40)));
+    QApplication::processEvents();
+    form.PopupAddTrends->grab().save(QStringLiteral("%1/tralcon-addtrends.png").arg(out));
+    form.PopupAddTrends->close();
+    form.PopupOutputs->popup(form.mapToGlobal(QPoint(10, 40)));
+    QApplication::processEvents();
+    if (form.PopupOutputs->actions().size() > 2) {
+        QAction* first = form.PopupOutputs->actions().at(2);
+        form.PopupOutputs->setActiveAction(first);
+        if (first->menu() != nullptr) {
+            first->menu()->popup(form.mapToGlobal(QPoint(200, 40)));
+            QApplication::processEvents();
+            first->menu()->grab().save(QStringLiteral("%1/tralcon-outputs-sub.png").arg(out));
+            first->menu()->close();
+        }
+    }
+    form.PopupOutputs->grab().save(QStringLiteral("%1/tralcon-outputs.png").arg(out));
+    form.PopupOutputs->close();
+    form.ActivatePage(pgControllers);
     form.About->show();
     QApplication::processEvents();
     form.About->grab().save(QStringLiteral("%1/tralcon-about.png").arg(out));
