@@ -60,17 +60,29 @@ std::size_t Utf8SequenceLength(std::string_view s) {
     return len;
 }
 
+bool IsAscii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
 } // namespace
 
 std::string ToCp1251(std::string_view utf8, bool* lossless) {
     if (lossless != nullptr)
         *lossless = true;
+    // Both encodings agree on ASCII, which most keys and values are.
+    if (IsAscii(utf8))
+        return std::string(utf8);
     // iconv_open is costly next to the short texts converted here.
     thread_local Converter c("CP1251", "UTF-8");
     return c.Run(utf8, "?", Utf8SequenceLength, lossless);
 }
 
 std::string FromCp1251(std::string_view cp1251) {
+    if (IsAscii(cp1251))
+        return std::string(cp1251);
     thread_local Converter c("UTF-8", "CP1251");
     return c.Run(cp1251, "\xEF\xBF\xBD", [](std::string_view) { return std::size_t{1}; }, nullptr);
 }
