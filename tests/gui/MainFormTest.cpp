@@ -1357,11 +1357,25 @@ void MainFormTest::controlMarksToggleAndLampPowerIgnoresClicks() {
     TMainForm& w = *f.Form;
     QVERIFY(AddDirection(w, U("Транспортное")));
     const TTrend* t = w.Project().TrendAt(0);
+    // Pixels of the mark's colour inside the cell as the grid paints it.
+    auto painted = [&](int col, QRgb mark) {
+        const QImage shot = w.dgTrends->RenderImage();
+        const QRect r = w.dgTrends->CellRect(col, 2).adjusted(2, 2, -2, -2);
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                n += shot.pixel(x, y) == mark ? 1 : 0;
+        return n;
+    };
+    const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 128, 0);
+    QVERIFY(painted(9, red) > 3);
+    QVERIFY(painted(10, green) > 3);
     w.SetModified(false);
     PressCell(w.dgTrends, 9, 2);
     QVERIFY(!t->RedControl());
     QVERIFY(w.Modified());
     QCOMPARE(w.TrendsCell(9, 2).Mark, TMainForm::TControlMark::None);
+    QCOMPARE(painted(9, red), 0);
     PressCell(w.dgTrends, 9, 2);
     QVERIFY(t->RedControl());
     // Only the left button acts; another selects.
