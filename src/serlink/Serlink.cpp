@@ -27,10 +27,12 @@ std::int32_t FailureCode(int error) {
     return error != 0 ? error : -1;
 }
 
-// Once the library has started Qt itself, Qt must not be unloaded with the
-// library: its exit handlers and thread data outlive any one call. The
-// library then stays loaded for the rest of the process; every call still
-// starts from a fresh window and state.
+// Qt keeps things the library made beyond one call: the widgets' shared
+// styles parented to the application, type registrations, and, when the
+// library started Qt itself, Qt's exit handlers and thread data. Unloading
+// the code behind them crashes the program when the application ends. So
+// the library stays loaded for the rest of the process once it has been
+// used; every call still starts from a fresh window and state.
 void KeepLoaded() {
     static bool kept = false;
     if (kept)
@@ -45,9 +47,9 @@ void KeepLoaded() {
 class TApplicationScope {
   public:
     TApplicationScope() {
+        KeepLoaded();
         if (QCoreApplication::instance() != nullptr)
             return;
-        KeepLoaded();
         // QApplication keeps references to both for its whole life.
         static int argc = 1;
         static char name[] = "Serlink";
