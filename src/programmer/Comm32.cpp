@@ -524,51 +524,49 @@ void ApplyOpen(TSession* s, TLineSettings& current, const TLineSettings& next) {
     current = next;
 }
 
+// One field of the settings changed, applied as ApplyOpen does.
+template <class T>
+void ChangeSetting(TSession* s, TLineSettings& current, T TLineSettings::*field, T value) {
+    TLineSettings next = current;
+    next.*field = value;
+    ApplyOpen(s, current, next);
+}
+
 } // namespace
 
 std::uint32_t TComm32::BaudRate() const {
     return FImpl->Settings.BaudRate;
 }
 void TComm32::SetBaudRate(std::uint32_t value) {
-    TLineSettings next = FImpl->Settings;
-    next.BaudRate = value;
-    ApplyOpen(FImpl->Session.get(), FImpl->Settings, next);
+    ChangeSetting(FImpl->Session.get(), FImpl->Settings, &TLineSettings::BaudRate, value);
 }
 
 TBytesize TComm32::ByteSize() const {
     return FImpl->Settings.ByteSize;
 }
 void TComm32::SetByteSize(TBytesize value) {
-    TLineSettings next = FImpl->Settings;
-    next.ByteSize = value;
-    ApplyOpen(FImpl->Session.get(), FImpl->Settings, next);
+    ChangeSetting(FImpl->Session.get(), FImpl->Settings, &TLineSettings::ByteSize, value);
 }
 
 TParity TComm32::Parity() const {
     return FImpl->Settings.Parity;
 }
 void TComm32::SetParity(TParity value) {
-    TLineSettings next = FImpl->Settings;
-    next.Parity = value;
-    ApplyOpen(FImpl->Session.get(), FImpl->Settings, next);
+    ChangeSetting(FImpl->Session.get(), FImpl->Settings, &TLineSettings::Parity, value);
 }
 
 TStopBits TComm32::StopBits() const {
     return FImpl->Settings.StopBits;
 }
 void TComm32::SetStopBits(TStopBits value) {
-    TLineSettings next = FImpl->Settings;
-    next.StopBits = value;
-    ApplyOpen(FImpl->Session.get(), FImpl->Settings, next);
+    ChangeSetting(FImpl->Session.get(), FImpl->Settings, &TLineSettings::StopBits, value);
 }
 
 TFlowControl TComm32::FlowControl() const {
     return FImpl->Settings.FlowControl;
 }
 void TComm32::SetFlowControl(TFlowControl value) {
-    TLineSettings next = FImpl->Settings;
-    next.FlowControl = value;
-    ApplyOpen(FImpl->Session.get(), FImpl->Settings, next);
+    ChangeSetting(FImpl->Session.get(), FImpl->Settings, &TLineSettings::FlowControl, value);
 }
 
 char TComm32::EventChar() const {

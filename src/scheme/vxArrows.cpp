@@ -500,33 +500,28 @@ void TvxArrowPoints::OffsetBy(int dx, int dy) {
 }
 
 void TvxArrowPoints::FlipHorizontal() {
-    if (FItems.empty())
-        return;
-    const TRect& b = Bounds();
-    const int a = 2 * (b.Left + (b.Right - b.Left) / 2);
-    auto flip = [a](TPoint& p) { p.X = a - p.X; };
-    for (const auto& item : FItems) {
-        item->FX = Low16(a - item->FX);
-        flip(item->FCenter);
-        flip(item->FTangentIn);
-        flip(item->FTangentOut);
-        item->FTurnFlag = !item->FTurnFlag;
-    }
-    for (TPoint& v : FStartHeadPolygon)
-        flip(v);
-    for (TPoint& v : FEndHeadPolygon)
-        flip(v);
-    BoundsChanged();
+    Mirror(true);
 }
 
 void TvxArrowPoints::FlipVertical() {
+    Mirror(false);
+}
+
+// Mirrors everything about the middle of the bounds, across the vertical
+// axis (horizontal flip) or the horizontal one; the turns change sides.
+void TvxArrowPoints::Mirror(bool horizontal) {
     if (FItems.empty())
         return;
     const TRect& b = Bounds();
-    const int a = 2 * (b.Top + (b.Bottom - b.Top) / 2);
-    auto flip = [a](TPoint& p) { p.Y = a - p.Y; };
+    const int a =
+        horizontal ? 2 * (b.Left + (b.Right - b.Left) / 2) : 2 * (b.Top + (b.Bottom - b.Top) / 2);
+    auto flip = [a, horizontal](TPoint& p) {
+        int& c = horizontal ? p.X : p.Y;
+        c = a - c;
+    };
     for (const auto& item : FItems) {
-        item->FY = Low16(a - item->FY);
+        std::int16_t& c = horizontal ? item->FX : item->FY;
+        c = Low16(a - c);
         flip(item->FCenter);
         flip(item->FTangentIn);
         flip(item->FTangentOut);

@@ -226,6 +226,7 @@ class TvxArrowPoints {
   private:
     friend class TvxArrowPoint;
     void RecalcAt(int index, bool withNeighbours);
+    void Mirror(bool horizontal);
     void PlaceHead(std::vector<TPoint>& polygon, TPoint p, TPoint s) const;
     void Renumber(int from);
     void BoundsChanged() { FBoundsValid = false; }
