@@ -3,6 +3,7 @@
 // the tool bars, the file commands and the export menu.
 
 #include "mainwindow/Help.h"
+#include "mainwindow/MainPage.h"
 #include "mainwindow/MainServices.h"
 
 #include <QMainWindow>
@@ -15,29 +16,26 @@
 #include <vector>
 
 class QAction;
-class QCheckBox;
-class QFrame;
-class QLineEdit;
 class QMenu;
-class QPainter;
 class QPushButton;
 class QStackedWidget;
 class QToolBar;
-class QToolButton;
-class QTreeWidgetItem;
 
 namespace tralcon {
 
 class TAbout;
+class TCollisionsPage;
 class TController;
-class TControllerOutput;
-class TDrawGrid;
-class TDrawTree;
+class TControllersPage;
+class TCyclesPage;
+class TDayPlansPage;
 class TInplaceEditor;
-class TPhase;
+class TPhasesPage;
 class TProject;
 class TTrendGroup;
-class TvxSpinEdit;
+class TTrendsPage;
+class TWeekPlansPage;
+class TYearPlanPage;
 
 // Page indexes of PageControl1.
 enum TPageIndex {
@@ -52,7 +50,10 @@ enum TPageIndex {
     kPageCount = 8,
 };
 
-class TMainForm : public QMainWindow {
+// The shell over the pages: tool bars, page buttons, menus, the file and
+// export commands, the caption and the modified flag. What "+" and "−" do,
+// and when, is the shown page's business.
+class TMainForm : public QMainWindow, private TPageContext {
     Q_OBJECT
   public:
     // Builds the window and runs FormCreate. When that failed, the message
@@ -72,16 +73,12 @@ class TMainForm : public QMainWindow {
     void SetAllRedTime(int seconds);
     void SetRedBlink(bool flag);
     void SetQuickStart(bool flag);
+    // A controller of the chosen model.
     void AddController();
-    // For the project reader: a controller from its model identifier and
-    // lamp-type flags ("Model not found" before anything is added).
     TController* AddLoadedController(std::int32_t modelID, std::uint8_t flags);
-    // For the project reader: a direction of the kind's class, selected; the
-    // call kind switches call phases on. None for an unknown kind.
     TTrendGroup* AddLoadedTrendGroup(int kind);
     // The scheme window's tree moved to a signal row.
     void SelectTrendRow(int row);
-    void LayoutTrendsGrid();
     // Reads a project file and shows it; false (the message shown, nothing
     // changed) when it could not be read.
     bool OpenProject(const QString& path);
@@ -100,10 +97,11 @@ class TMainForm : public QMainWindow {
     void HelpRequest(QWidget* w);
 
     // ---- state ------------------------------------------------------------
-    TProject& Project() const { return *FProject; }
-    const TConfiguration& Config() const { return *FConfig; }
+    TProject& Project() override { return *FProject; }
+    const TProject& Project() const { return *FProject; }
+    const TConfiguration& Config() const override { return *FConfig; }
     bool Modified() const { return FModified; }
-    void SetModified(bool on) { FModified = on; }
+    void SetModified(bool on);
     bool NewProjectMode() const { return FNewProjectMode; }
     const TModel* ChosenModel() const { return FChosenModel; }
     int ActivePage() const;
@@ -111,27 +109,24 @@ class TMainForm : public QMainWindow {
     QString OpenFileName() const { return FOpenFileName; }
     QString SaveFileName() const { return FSaveFileName; }
     QStringList RecentFiles() const;
-    int SelectedController() const { return FSelController; }
     TInplaceEditor* InplaceEditor() const { return FInplace; }
-    // Grid rows of the directions grid (signal row + 2), -1 for none.
-    int SelectedTrendRow() const { return FSelTrendRow; }
-    int SelectedTrendCol() const { return FSelTrendCol; }
 
-    // What a body cell of the directions grid shows and whether a click may
-    // edit it.
-    enum class TControlMark { None, Red, Green };
-    struct TTrendsCell {
-        QString Text;
-        TControlMark Mark = TControlMark::None;
-        bool Editable = false;
-    };
-    TTrendsCell TrendsCell(int col, int row) const;
+    // ---- pages ------------------------------------------------------------
+    TMainPage* Pages[kPageCount] = {};
+    TControllersPage* ControllersPage() const { return FControllersPage; }
+    TTrendsPage* TrendsPage() const { return FTrendsPage; }
+    TCollisionsPage* CollisionsPage() const { return FCollisionsPage; }
+    TPhasesPage* PhasesPage() const { return FPhasesPage; }
+    TCyclesPage* CyclesPage() const { return FCyclesPage; }
+    TDayPlansPage* DayPlansPage() const { return FDayPlansPage; }
+    TWeekPlansPage* WeekPlansPage() const { return FWeekPlansPage; }
+    TYearPlanPage* YearPlanPage() const { return FYearPlanPage; }
+    TMainPage* CurrentPage() const;
 
     // ---- controls ---------------------------------------------------------
     QToolBar* ToolBar1 = nullptr; // actions
     QToolBar* ToolBar2 = nullptr; // page buttons
     QStackedWidget* PageControl1 = nullptr;
-    QWidget* Pages[kPageCount] = {};
     QPushButton* PageButtons[kPageCount] = {}; // by page index
     QPushButton* btnControllers = nullptr;
     QPushButton* btnTrends = nullptr;
@@ -158,51 +153,29 @@ class TMainForm : public QMainWindow {
     QMenu* PopupModels = nullptr;
     QMenu* PopupOpen = nullptr;
     QMenu* PopupControllers = nullptr;
-    QMenu* PopupOutputs = nullptr;
-    QMenu* PopupAddTrends = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QMenu* PopupNewModels = nullptr; // the context menu's new-project submenu
 
-    QWidget* Panel1 = nullptr;
-    QLineEdit* edProjectName = nullptr;
-    QFrame* edProjectNameFrame = nullptr;
-    TvxSpinEdit* seSystemID = nullptr;
-    TvxSpinEdit* udAllRedTime = nullptr;
-    QCheckBox* cbQuickStart = nullptr;
-    QCheckBox* cbQuickCall = nullptr;
-    QCheckBox* cbUseRedBlink = nullptr;
-    QPushButton* btnShowDetails = nullptr;
-    QPushButton* btnEnableCallPhases = nullptr;
-
-    TDrawTree* vtControllers = nullptr;
-    TDrawTree* vtDayPlans = nullptr;
-    TDrawTree* vtWeekPlans = nullptr;
-    TDrawTree* vtYearPlan = nullptr;
-    TDrawGrid* dgTrends = nullptr;
-    TDrawGrid* dgCollisions = nullptr;
-    TDrawGrid* dgPhases = nullptr;
-    TDrawGrid* dgCycles = nullptr;
-
     TAbout* About = nullptr;
-
-    // The rules of actPlus and actMinus for the active page (also run when
-    // the application becomes idle).
-    bool actPlusUpdate() const;
-    bool actMinusUpdate() const;
 
   protected:
     void closeEvent(QCloseEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // TPageContext
+    bool HasProject() const override { return FProject != nullptr; }
+    TSchemeLink& Scheme() override { return *FScheme; }
+    TInplaceEditor& Inplace() override { return *FInplace; }
+    TMainDialogs& Dialogs() override { return *FDialogs; }
+    void SetModified() override { SetModified(true); }
+    bool WindowActive() const override { return isActiveWindow(); }
+    void PopupPlusMenu(QMenu* menu) override { ShowPopup(menu, actPlus); }
+    void ShowException(const std::exception& e) override;
+    QWidget* DialogParent() override { return this; }
+
     void BuildActions();
     void BuildToolBars();
     void BuildPages();
-    void BuildControllersPage();
-    void BuildPhasesPage();
-    void BuildPlanTrees();
-    void DrawSequenceCell(QPainter& p, TDrawGrid* g, int col, int row, const QRect& rect,
-                          bool expanded);
     void BuildMenus();
     void SetHelpContexts();
     void FormCreate();
@@ -210,20 +183,13 @@ class TMainForm : public QMainWindow {
     // Shows a project read from a file in place of the one on show.
     void SwapInProject(TLoadedProject loaded);
     void ResetEditors();
-    void RebuildFromModel();
-    void AddControllerEntries(TController* controller);
-    void RenumberControllerEntries();
-    void DeleteSelectedController();
-    void RebuildPlanTrees();
-    void ShowProjectValues();
-    void UpdateDetailsButton();
-    void UpdateCallPhasesButton();
+    void RebuildExportMenu();
+    void ControllersChanged();
+    // Before the project on show is replaced: a modified project is saved,
+    // dropped or kept as the engineer says; false keeps it.
+    bool ConfirmDiscard();
 
     void PageControl1Change();
-    void LayoutActivePage();
-    void LayoutCollisionsGrid();
-    void LayoutPhasesGrid();
-    void LayoutCyclesGrid();
     void UpdateEditEnabling();
 
     void actNewExecute();
@@ -234,26 +200,12 @@ class TMainForm : public QMainWindow {
     void actHelpExecute();
     void actAboutExecute();
     void OpenDialogCmd();
+    void OpenRecentCmd(const QString& path);
     void ShowPopup(QMenu* menu, QAction* fromAction);
     void ShowContextMenu(const QPoint& pos);
 
-    void BuildTrendsEditor();
-    void DrawTrendsCell(QPainter& p, int col, int row, const QRect& rect);
-    void dgTrendsMouseDown(Qt::MouseButton button, QPoint pos);
-    void N15Click(int tag);
-    void Test1Click(TControllerOutput* output);
-    void DeleteSelectedTrendGroup();
-
-    void vtControllersFocusChanged(QTreeWidgetItem* node);
-    void vtControllersClick(Qt::MouseButton button, QPoint pos);
-
-    void edProjectNameChange(const QString& text);
-    void seSystemIDChange(int value);
-    void udAllRedTimeChange(int value);
-
     // Runs a command; an exception it throws goes to the standard error box.
     template <class F> bool Guard(F&& f);
-    void ShowException(const std::exception& e);
 
     TMainFormEnv FEnv;
     std::unique_ptr<TMainDialogs> FOwnDialogs;
@@ -268,24 +220,22 @@ class TMainForm : public QMainWindow {
     std::unique_ptr<TProject> FProject;
     TInplaceEditor* FInplace = nullptr;
 
+    TControllersPage* FControllersPage = nullptr;
+    TTrendsPage* FTrendsPage = nullptr;
+    TCollisionsPage* FCollisionsPage = nullptr;
+    TPhasesPage* FPhasesPage = nullptr;
+    TCyclesPage* FCyclesPage = nullptr;
+    TDayPlansPage* FDayPlansPage = nullptr;
+    TWeekPlansPage* FWeekPlansPage = nullptr;
+    TYearPlanPage* FYearPlanPage = nullptr;
+
     bool FStartupFailed = false;
     bool FModified = false;
     bool FNewProjectMode = true;
     const TModel* FChosenModel = nullptr;
-    bool FStepsExpanded = false;
-    bool FCallPhasesEnabled = false;
-    int FUpdating = 0; // > 0 while the program itself sets controls
-
-    // Selections, -1 for none.
-    int FSelTrendRow = -1, FSelTrendCol = -1;
-    int FSelPhaseCol = -1, FSelPhaseRow = -1;
-    int FSelCycleCol = -1, FSelCycleRow = -1;
-    TPhase* FSelPhase = nullptr;      // phases page
-    TPhase* FSelCyclePhase = nullptr; // cycles page
-    int FSelDayPlan = -1, FSelDayPlanItem = -1;
-    int FSelWeekPlan = -1, FSelWeekPlanItem = -1;
-    int FSelYearPlanItem = -1;
-    int FSelController = -1;
+    // The caption names the command line's file until another project is
+    // started or opened.
+    bool FArgInCaption = false;
 
     // The file names the dialogs keep between uses.
     QString FOpenFileName;   // OpenProjectDialog
@@ -305,7 +255,7 @@ template <class F> bool TMainForm::Guard(F&& f) {
         f();
         return true;
     } catch (const std::exception& e) {
-        ShowException(e);
+        TMainForm::ShowException(e);
         return false;
     }
 }

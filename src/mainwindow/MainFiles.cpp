@@ -46,7 +46,23 @@ void TMainForm::actOpenExecute() {
     ShowPopup(PopupOpen, actOpen);
 }
 
+bool TMainForm::ConfirmDiscard() {
+    if (!FModified || !FProject)
+        return true;
+    switch (FDialogs->AskSaveChanges(this, QString::fromStdString(FProject->ProjectName()))) {
+    case TMainDialogs::TSaveChoice::Save:
+        return SaveProjectCmd();
+    case TMainDialogs::TSaveChoice::Discard:
+        return true;
+    case TMainDialogs::TSaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
 void TMainForm::OpenDialogCmd() {
+    if (!ConfirmDiscard())
+        return;
     const std::optional<QString> name =
         FDialogs->OpenFileName(this, OpenProjectDialog(), FOpenFileName);
     if (!name)
@@ -74,10 +90,11 @@ bool TMainForm::OpenProject(const QString& path) {
     FOpenFileName = path;
     FSaveFileName = path;
     FReportFileName.clear();
+    FArgInCaption = false;
     ResetEditors();
     AddRecentFile(path);
     UpdateCaption();
-    FModified = false;
+    SetModified(false);
     return true;
 }
 
@@ -89,7 +106,7 @@ void TMainForm::OpenCommandLineProject() {
         FSaveFileName = path;
         ResetEditors();
         UpdateCaption();
-        FModified = false;
+        SetModified(false);
     }
     FReportFileName.clear();
 }
@@ -119,8 +136,13 @@ void TMainForm::AddRecentFile(const std::optional<QString>& path) {
     auto* entry = new QAction(MenuCaption(*path), PopupOpen);
     entry->setData(*path);
     const QString target = *path;
-    connect(entry, &QAction::triggered, this, [this, target] { OpenProject(target); });
+    connect(entry, &QAction::triggered, this, [this, target] { OpenRecentCmd(target); });
     PopupOpen->insertAction(entries.size() > 2 ? entries[2] : nullptr, entry);
+}
+
+void TMainForm::OpenRecentCmd(const QString& path) {
+    if (ConfirmDiscard())
+        OpenProject(path);
 }
 
 QStringList TMainForm::RecentFiles() const {
@@ -151,7 +173,7 @@ bool TMainForm::SaveProjectCmd() {
         return SaveProjectAsCmd();
     if (!Guard([this] { FFiles->Save(FSaveFileName.toStdString(), *FProject, FScheme->Scheme()); }))
         return false;
-    FModified = false;
+    SetModified(false);
     return true;
 }
 
@@ -178,7 +200,7 @@ bool TMainForm::SaveProjectAsCmd() {
     FSaveFileName = *name;
     FOpenFileName = *name;
     UpdateCaption();
-    FModified = false;
+    SetModified(false);
     AddRecentFile(*name);
     return true;
 }
@@ -189,20 +211,10 @@ void TMainForm::closeEvent(QCloseEvent* e) {
         return;
     }
     // Closing asks; a cancelled or failed save keeps the window and the work.
-    switch (FDialogs->AskSaveChanges(this, QString::fromStdString(FProject->ProjectName()))) {
-    case TMainDialogs::TSaveChoice::Save:
-        if (SaveProjectCmd())
-            e->accept();
-        else
-            e->ignore();
-        break;
-    case TMainDialogs::TSaveChoice::Discard:
+    if (ConfirmDiscard())
         e->accept();
-        break;
-    case TMainDialogs::TSaveChoice::Cancel:
+    else
         e->ignore();
-        break;
-    }
 }
 
 } // namespace tralcon

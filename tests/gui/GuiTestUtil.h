@@ -3,7 +3,15 @@
 // in a temporary folder of its own.
 
 #include "TestUtil.h"
+#include "mainwindow/CollisionsPage.h"
+#include "mainwindow/ControllersPage.h"
+#include "mainwindow/CyclesPage.h"
+#include "mainwindow/DayPlansPage.h"
 #include "mainwindow/Main.h"
+#include "mainwindow/PhasesPage.h"
+#include "mainwindow/TrendsPage.h"
+#include "mainwindow/WeekPlansPage.h"
+#include "mainwindow/YearPlanPage.h"
 #include "model/Errors.h"
 #include "model/Project.h"
 #include "platform/Cp1251.h"
@@ -169,6 +177,13 @@ struct TWindowFixture {
             Form->SetModified(false);
     }
 };
+
+// The caption as the desktop shows it while nothing is unsaved.
+inline QString Caption(const QWidget& w) {
+    QString t = w.windowTitle();
+    t.remove(QStringLiteral("[*]"));
+    return t;
+}
 
 inline std::string Cp(const std::string& utf8) {
     return ToCp1251(utf8);

@@ -79,7 +79,10 @@ class MainFormTest : public QObject {
     void recentFilesKeepFiveNewestFirst();
     void recentFilesSurviveARestart();
     void closingAsksAndCancelKeepsTheWindow();
+    void replacingAModifiedProjectAsksFirst_data();
+    void replacingAModifiedProjectAsksFirst();
     void captionRule();
+    void menusOpenUnderTheirButtons();
     void commandLineProjectErrorEscapes();
     void gridScrollBarsFollowTheWindow();
     void plusMinusRulesPerPage();
@@ -119,10 +122,10 @@ void MainFormTest::startupWithBundledCatalogue() {
     QCOMPARE(w.Project().ControllerAt(0)->Model, cfg.ModelList[0]);
     QVERIFY(!w.Modified());
     QVERIFY(w.NewProjectMode());
-    QCOMPARE(w.windowTitle(), QStringLiteral("Новый перекресток"));
-    QCOMPARE(w.edProjectName->text(), QStringLiteral("Новый перекресток"));
-    QCOMPARE(w.seSystemID->Value(), 1);
-    QCOMPARE(w.udAllRedTime->Value(), 3);
+    QCOMPARE(Caption(w), QStringLiteral("Новый перекресток"));
+    QCOMPARE(w.ControllersPage()->edProjectName->text(), QStringLiteral("Новый перекресток"));
+    QCOMPARE(w.ControllersPage()->seSystemID->Value(), 1);
+    QCOMPARE(w.ControllersPage()->udAllRedTime->Value(), 3);
     QCOMPARE(w.ActivePage(), int(pgControllers));
 
     // One entry per model in the new-project menu and the context submenu.
@@ -134,16 +137,17 @@ void MainFormTest::startupWithBundledCatalogue() {
              QStringLiteral("Модель ") + QString::fromStdString(cfg.ModelList[0]->Caption));
 
     // The controller's tree node, export entry and output submenu.
-    QCOMPARE(w.vtControllers->topLevelItemCount(), 1);
-    QCOMPARE(w.vtControllers->topLevelItem(0)->childCount(),
+    QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), 1);
+    QCOMPARE(w.ControllersPage()->vtControllers->topLevelItem(0)->childCount(),
              w.Project().ControllerAt(0)->Outputs.Count());
-    QCOMPARE(w.vtControllers->currentItem(), w.vtControllers->topLevelItem(0));
+    QCOMPARE(w.ControllersPage()->vtControllers->currentItem(),
+             w.ControllersPage()->vtControllers->topLevelItem(0));
     const QString entry = QStringLiteral("1. ") + QString::fromStdString(cfg.ModelList[0]->Caption);
     QCOMPARE(Captions(w.PopupControllers),
              (QStringList{QStringLiteral("Сохранить в файл…"), QStringLiteral("-"), entry}));
-    QCOMPARE(Captions(w.PopupOutputs),
+    QCOMPARE(Captions(w.TrendsPage()->PopupOutputs),
              (QStringList{QStringLiteral("[Нет]"), QStringLiteral("-"), entry}));
-    QCOMPARE(w.PopupOutputs->actions().at(2)->menu()->actions().size(),
+    QCOMPARE(w.TrendsPage()->PopupOutputs->actions().at(2)->menu()->actions().size(),
              w.Project().ControllerAt(0)->Outputs.Count());
 
     // The open menu has its first entry, no paths; export has no library.
@@ -206,20 +210,22 @@ void MainFormTest::switchesHidePageButtons() {
 void MainFormTest::newProjectThroughMenus() {
     TWindowFixture f(Catalogue(true, true, true));
     TMainForm& w = *f.Form;
-    w.edProjectName->setText(QStringLiteral("Проспект Мира"));
-    w.seSystemID->SetValue(9);
+    w.ControllersPage()->edProjectName->setText(QStringLiteral("Проспект Мира"));
+    w.ControllersPage()->seSystemID->SetValue(9);
     QVERIFY(w.Modified());
 
-    // The context menu's submenu: a new project of the second model.
+    // The context menu's submenu: a new project of the second model, the
+    // changes dropped when asked.
+    f.Dialogs.CloseAnswers.push_back(TMainDialogs::TSaveChoice::Discard);
     TriggerModel(w.PopupNewModels, 1);
     QCOMPARE(w.Project().ControllerList().Count(), 1);
     QCOMPARE(w.Project().ControllerAt(0)->Model->ID, 20);
     QCOMPARE(w.Project().ProjectName(), std::string("Новый перекресток"));
-    QCOMPARE(w.edProjectName->text(), QStringLiteral("Новый перекресток"));
-    QCOMPARE(w.seSystemID->Value(), 1);
+    QCOMPARE(w.ControllersPage()->edProjectName->text(), QStringLiteral("Новый перекресток"));
+    QCOMPARE(w.ControllersPage()->seSystemID->Value(), 1);
     QVERIFY(w.Modified()); // a project started from the menu is modified at once
-    QCOMPARE(w.vtControllers->topLevelItemCount(), 1);
-    QCOMPARE(w.vtControllers->topLevelItem(0)->childCount(), 3);
+    QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), 1);
+    QCOMPARE(w.ControllersPage()->vtControllers->topLevelItem(0)->childCount(), 3);
     QCOMPARE(Captions(w.PopupControllers).last(), QStringLiteral("1. Универсальный"));
 
     // actNew opens PopupModels in new-project mode and clears the model.
@@ -227,6 +233,7 @@ void MainFormTest::newProjectThroughMenus() {
     QVERIFY(w.NewProjectMode());
     QTRY_VERIFY(w.PopupModels->isVisible());
     QCOMPARE(w.ChosenModel(), nullptr);
+    f.Dialogs.CloseAnswers.push_back(TMainDialogs::TSaveChoice::Discard);
     w.PopupModels->actions().at(0)->trigger();
     w.PopupModels->close();
     QCOMPARE(w.Project().ControllerList().Count(), 1);
@@ -249,13 +256,13 @@ void MainFormTest::addingAndDeletingControllers() {
     w.PopupModels->close();
     QCOMPARE(w.Project().ControllerList().Count(), 2);
     QVERIFY(w.Modified());
-    QCOMPARE(w.vtControllers->topLevelItemCount(), 2);
-    QCOMPARE(w.SelectedController(), 1);
+    QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), 2);
+    QCOMPARE(w.ControllersPage()->SelectedController(), 1);
     QCOMPARE(Captions(w.PopupControllers),
              (QStringList{QStringLiteral("Сохранить в файл…"), QStringLiteral("-"),
                           QStringLiteral("1. Малый"), QStringLiteral("2. Универсальный")}));
     // Output names carry the controller number once there are two.
-    QCOMPARE(w.PopupOutputs->actions().at(2)->menu()->actions().at(0)->text(),
+    QCOMPARE(w.TrendsPage()->PopupOutputs->actions().at(2)->menu()->actions().at(0)->text(),
              QStringLiteral("1-1к"));
     w.SetModified(false);
     w.UpdateEditActions();
@@ -263,10 +270,10 @@ void MainFormTest::addingAndDeletingControllers() {
     QCOMPARE(w.actMinus->toolTip(), QStringLiteral("Удалить контроллер"));
     w.actMinus->trigger();
     QCOMPARE(w.Project().ControllerList().Count(), 1);
-    QCOMPARE(w.vtControllers->topLevelItemCount(), 1);
+    QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), 1);
     QVERIFY(w.Modified());
     QCOMPARE(Captions(w.PopupControllers).size(), 3);
-    QCOMPARE(w.PopupOutputs->actions().at(2)->menu()->actions().at(0)->text(),
+    QCOMPARE(w.TrendsPage()->PopupOutputs->actions().at(2)->menu()->actions().at(0)->text(),
              QStringLiteral("1к"));
 }
 
@@ -276,8 +283,8 @@ void MainFormTest::openAndSaveRoundTrip() {
     const QString path = QString::fromStdString(f.Dir.File("Перекресток.NVT"));
     // Start-up left new-project mode on: a new project of the second model.
     TriggerModel(w.PopupModels, 1);
-    w.edProjectName->setText(QStringLiteral("Ленина - Мира"));
-    w.seSystemID->SetValue(17);
+    w.ControllersPage()->edProjectName->setText(QStringLiteral("Ленина - Мира"));
+    w.ControllersPage()->seSystemID->SetValue(17);
 
     // Save on a project without a file runs Save As.
     f.Dialogs.SaveAnswers.push_back(path);
@@ -289,7 +296,7 @@ void MainFormTest::openAndSaveRoundTrip() {
     QVERIFY(f.Dialogs.SaveSpecs[0].ConfirmOverwrite);
     QVERIFY(!w.Modified());
     QCOMPARE(w.SaveFileName(), path);
-    QCOMPARE(w.windowTitle(), QStringLiteral("Ленина - Мира - ") + path);
+    QCOMPARE(Caption(w), QStringLiteral("Ленина - Мира - ") + path);
     QCOMPARE(w.RecentFiles(), QStringList{path});
     const TFakeFiles::Snapshot& saved = f.Files.Files.at(path.toStdString());
     QCOMPARE(saved.Name, std::string("Ленина - Мира"));
@@ -298,7 +305,7 @@ void MainFormTest::openAndSaveRoundTrip() {
     QCOMPARE(saved.Controllers[0].first, 20);
 
     // A second Save writes to the same file without asking.
-    w.seSystemID->SetValue(18);
+    w.ControllersPage()->seSystemID->SetValue(18);
     w.actSave->trigger();
     QCOMPARE(f.Dialogs.SaveSpecs.size(), 1);
     QCOMPARE(int(f.Files.Files.at(path.toStdString()).SystemID), 18);
@@ -306,28 +313,32 @@ void MainFormTest::openAndSaveRoundTrip() {
     // A new project forgets the file; opening it brings everything back.
     TriggerModel(w.PopupNewModels, 0);
     QVERIFY(w.SaveFileName().isEmpty());
-    QCOMPARE(w.windowTitle(), QStringLiteral("Новый перекресток"));
+    QCOMPARE(Caption(w), QStringLiteral("Новый перекресток"));
     QVERIFY(w.OpenProject(path));
     QVERIFY(!w.Modified());
     QCOMPARE(w.Project().ProjectName(), std::string("Ленина - Мира"));
-    QCOMPARE(w.edProjectName->text(), QStringLiteral("Ленина - Мира"));
-    QCOMPARE(w.seSystemID->Value(), 18);
+    QCOMPARE(w.ControllersPage()->edProjectName->text(), QStringLiteral("Ленина - Мира"));
+    QCOMPARE(w.ControllersPage()->seSystemID->Value(), 18);
     QCOMPARE(w.Project().ControllerList().Count(), 1);
     QCOMPARE(w.Project().ControllerAt(0)->Model->ID, 20);
-    QCOMPARE(w.vtControllers->topLevelItemCount(), 1);
+    QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), 1);
     QCOMPARE(Captions(w.PopupControllers).last(), QStringLiteral("1. Универсальный"));
     QCOMPARE(w.OpenFileName(), path);
     QCOMPARE(w.SaveFileName(), path);
-    QCOMPARE(w.windowTitle(), QStringLiteral("Ленина - Мира - ") + path);
+    QCOMPARE(Caption(w), QStringLiteral("Ленина - Мира - ") + path);
     QCOMPARE(w.RecentFiles(), QStringList{path});
 
-    // Open through the open menu's dialog entry.
+    // Open through the open menu's dialog entry (the new project is
+    // modified, so each is asked about first).
     TriggerModel(w.PopupNewModels, 0);
+    f.Dialogs.CloseAnswers.push_back(TMainDialogs::TSaveChoice::Discard);
     f.Dialogs.OpenAnswers.push_back(path);
     w.PopupOpen->actions().at(0)->trigger();
     QCOMPARE(w.Project().ProjectName(), std::string("Ленина - Мира"));
     // And through the recent entry.
+    f.Dialogs.CloseAnswers.push_back(TMainDialogs::TSaveChoice::Discard);
     TriggerModel(w.PopupNewModels, 0);
+    f.Dialogs.CloseAnswers.push_back(TMainDialogs::TSaveChoice::Discard);
     w.PopupOpen->actions().at(2)->trigger();
     QCOMPARE(w.Project().ProjectName(), std::string("Ленина - Мира"));
     QVERIFY(!w.Modified());
@@ -339,8 +350,8 @@ void MainFormTest::failedOpenAndSaveChangeNothing() {
     const QString good = QString::fromStdString(f.Dir.File("a.NVT"));
     f.Dialogs.SaveAnswers.push_back(good);
     QVERIFY(w.SaveProjectAsCmd());
-    w.edProjectName->setText(QStringLiteral("Изменен"));
-    const QString title = w.windowTitle();
+    w.ControllersPage()->edProjectName->setText(QStringLiteral("Изменен"));
+    const QString title = Caption(w);
 
     // A file the reader refuses: the message, and the project as it was.
     const QString bad = QString::fromStdString(f.Dir.File("broken.NVT"));
@@ -349,7 +360,7 @@ void MainFormTest::failedOpenAndSaveChangeNothing() {
     QVERIFY(f.Dialogs.Exceptions[0].contains(QStringLiteral("поврежден")));
     QCOMPARE(w.Project().ProjectName(), std::string("Изменен"));
     QVERIFY(w.Modified());
-    QCOMPARE(w.windowTitle(), title);
+    QCOMPARE(Caption(w), title);
     QCOMPARE(w.SaveFileName(), good);
     QCOMPARE(w.RecentFiles(), QStringList{good});
 
@@ -363,7 +374,7 @@ void MainFormTest::failedOpenAndSaveChangeNothing() {
     QVERIFY(!w.SaveProjectAsCmd());
     QVERIFY(w.Modified());
     QCOMPARE(w.SaveFileName(), good);
-    QCOMPARE(w.windowTitle(), title);
+    QCOMPARE(Caption(w), title);
     QCOMPARE(w.RecentFiles(), QStringList{good});
 }
 
@@ -373,10 +384,10 @@ void MainFormTest::realProjectFileRoundTrip() {
     f.Create();
     TMainForm& w = *f.Form;
     QVERIFY(f.ShowActive());
-    w.edProjectName->setText(QStringLiteral("Ленина - Мира"));
-    w.seSystemID->SetValue(23);
-    w.cbQuickStart->click();
-    w.udAllRedTime->SetValue(5);
+    w.ControllersPage()->edProjectName->setText(QStringLiteral("Ленина - Мира"));
+    w.ControllersPage()->seSystemID->SetValue(23);
+    w.ControllersPage()->cbQuickStart->click();
+    w.ControllersPage()->udAllRedTime->SetValue(5);
     w.UpdateEditActions(); // as the idle loop would
     QVERIFY(w.actPlus->isEnabled());
     w.actPlus->trigger();
@@ -391,12 +402,12 @@ void MainFormTest::realProjectFileRoundTrip() {
     TriggerModel(w.PopupNewModels, 0);
     QVERIFY(w.OpenProject(path));
     QCOMPARE(w.Project().ProjectName(), std::string("Ленина - Мира"));
-    QCOMPARE(w.seSystemID->Value(), 23);
-    QCOMPARE(w.udAllRedTime->Value(), 5);
-    QVERIFY(w.cbQuickStart->isChecked());
+    QCOMPARE(w.ControllersPage()->seSystemID->Value(), 23);
+    QCOMPARE(w.ControllersPage()->udAllRedTime->Value(), 5);
+    QVERIFY(w.ControllersPage()->cbQuickStart->isChecked());
     QCOMPARE(w.Project().ControllerList().Count(), 2);
     QCOMPARE(w.Project().ControllerAt(1)->Model->ID, 20);
-    QCOMPARE(w.vtControllers->topLevelItemCount(), 2);
+    QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), 2);
     QVERIFY(!w.Modified());
     // Saved again unchanged, the file is the same to the byte.
     QVERIFY(w.SaveProjectCmd());
@@ -426,23 +437,24 @@ void MainFormTest::opensAndResavesTheSampleCrossroad() {
     QVERIFY(w.OpenProject(QString::fromStdString(sample)));
     const TProject& p = w.Project();
     QVERIFY(p.TrendGroupList().Count() > 0);
-    QCOMPARE(w.vtControllers->topLevelItemCount(), p.ControllerList().Count());
-    QCOMPARE(w.vtDayPlans->topLevelItemCount(), p.DayPlanList().Count());
-    QCOMPARE(w.vtWeekPlans->topLevelItemCount(), p.WeekPlanList().Count());
-    QCOMPARE(w.vtYearPlan->topLevelItemCount(), p.YearPlan()->ItemCount());
-    QCOMPARE(w.vtDayPlans->topLevelItem(0)->childCount(), p.DayPlanList()[0]->ItemCount());
+    QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), p.ControllerList().Count());
+    QCOMPARE(w.DayPlansPage()->vtDayPlans->topLevelItemCount(), p.DayPlanList().Count());
+    QCOMPARE(w.WeekPlansPage()->vtWeekPlans->topLevelItemCount(), p.WeekPlanList().Count());
+    QCOMPARE(w.YearPlanPage()->vtYearPlan->topLevelItemCount(), p.YearPlan()->ItemCount());
+    QCOMPARE(w.DayPlansPage()->vtDayPlans->topLevelItem(0)->childCount(),
+             p.DayPlanList()[0]->ItemCount());
     // A bound output names its direction in the controllers tree.
     bool named = false;
-    QTreeWidgetItem* first = w.vtControllers->topLevelItem(0);
+    QTreeWidgetItem* first = w.ControllersPage()->vtControllers->topLevelItem(0);
     for (int i = 0; i < first->childCount(); ++i)
-        named |= !w.vtControllers->CellLook(first->child(i), 1).Text.isEmpty();
+        named |= !w.ControllersPage()->vtControllers->CellLook(first->child(i), 1).Text.isEmpty();
     QVERIFY(named);
     w.ActivatePage(pgPhases);
-    QCOMPARE(w.dgPhases->ColCount(), p.RowCount(false) + 1);
-    QCOMPARE(w.dgPhases->RowCount(), p.TrendCount() + 5);
+    QCOMPARE(w.PhasesPage()->dgPhases->ColCount(), p.RowCount(false) + 1);
+    QCOMPARE(w.PhasesPage()->dgPhases->RowCount(), p.TrendCount() + 5);
     w.ActivatePage(pgCycles);
-    QCOMPARE(w.dgCycles->RowCount(), p.CycleList().Count() + 5);
-    QCOMPARE(w.dgCycles->FixedRows(), p.CycleList().Count() > 0 ? 5 : 0);
+    QCOMPARE(w.CyclesPage()->dgCycles->RowCount(), p.CycleList().Count() + 5);
+    QCOMPARE(w.CyclesPage()->dgCycles->FixedRows(), p.CycleList().Count() > 0 ? 5 : 0);
 
     // Saved through the window, the file is the same to the byte.
     const QString copy = QString::fromStdString(f.Dir.File("copy.NVT"));
@@ -461,7 +473,7 @@ void MainFormTest::opensAndResavesTheSampleCrossroad() {
 void MainFormTest::saveAsOffersTheNameWithoutBlanks() {
     TWindowFixture f(Catalogue(true, true, true));
     TMainForm& w = *f.Form;
-    w.edProjectName->setText(QStringLiteral("  Садовая / Невский  "));
+    w.ControllersPage()->edProjectName->setText(QStringLiteral("  Садовая / Невский  "));
     QVERIFY(!w.SaveProjectCmd()); // the dialog is cancelled
     QCOMPARE(f.Dialogs.SaveOffered.last(), QStringLiteral("Садовая _ Невский"));
     QVERIFY(w.SaveFileName().isEmpty());
@@ -519,7 +531,7 @@ void MainFormTest::closingAsksAndCancelKeepsTheWindow() {
     QVERIFY(w.close());
     QCOMPARE(f.Dialogs.CloseQuestions, 0);
     w.show();
-    w.edProjectName->setText(QStringLiteral("Изменен"));
+    w.ControllersPage()->edProjectName->setText(QStringLiteral("Изменен"));
     f.Dialogs.CloseAnswers.push_back(TMainDialogs::TSaveChoice::Cancel);
     QVERIFY(!w.close());
     QVERIFY(w.isVisible());
@@ -537,41 +549,126 @@ void MainFormTest::closingAsksAndCancelKeepsTheWindow() {
     QVERIFY(f.Files.Files.count(path.toStdString()) == 1);
     // Discard closes without writing.
     w.show();
-    w.edProjectName->setText(QStringLiteral("Еще раз"));
+    w.ControllersPage()->edProjectName->setText(QStringLiteral("Еще раз"));
     f.Dialogs.CloseAnswers.push_back(TMainDialogs::TSaveChoice::Discard);
     QVERIFY(w.close());
     QCOMPARE(f.Files.Files.at(path.toStdString()).Name, std::string("Изменен"));
     QCOMPARE(f.Dialogs.CloseQuestions, 4);
 }
 
+// Opening through the dialog, a recent file or a new project on unsaved
+// work: cancel, or a save that fails, keeps the project as it is.
+void MainFormTest::replacingAModifiedProjectAsksFirst_data() {
+    QTest::addColumn<int>("way"); // 0 open dialog, 1 recent file, 2 new project
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<bool>("saveFails");
+    QTest::addColumn<bool>("replaced");
+    using C = TMainDialogs::TSaveChoice;
+    const char* ways[] = {"open", "recent", "new"};
+    for (int way = 0; way < 3; ++way) {
+        const QByteArray w = ways[way];
+        QTest::newRow(w + " cancel") << way << int(C::Cancel) << false << false;
+        QTest::newRow(w + " discard") << way << int(C::Discard) << false << true;
+        QTest::newRow(w + " save") << way << int(C::Save) << false << true;
+        QTest::newRow(w + " failed save") << way << int(C::Save) << true << false;
+    }
+}
+
+void MainFormTest::replacingAModifiedProjectAsksFirst() {
+    QFETCH(int, way);
+    QFETCH(int, choice);
+    QFETCH(bool, saveFails);
+    QFETCH(bool, replaced);
+    TWindowFixture f;
+    TMainForm& w = *f.Form;
+    const QString other = QString::fromStdString(f.Dir.File("other.NVT"));
+    const QString mine = QString::fromStdString(f.Dir.File("mine.NVT"));
+    f.Files.Files[other.toStdString()] = {"Другой", 7, 0, 3, {{1, 0}}};
+    w.AddRecentFile(other);
+    w.ControllersPage()->edProjectName->setText(QStringLiteral("Мой"));
+    QVERIFY(w.Modified());
+    f.Dialogs.CloseAnswers.push_back(TMainDialogs::TSaveChoice(choice));
+    f.Dialogs.SaveAnswers.push_back(mine); // the unsaved project has no file yet
+    f.Dialogs.OpenAnswers.push_back(other);
+    f.Files.FailSave = saveFails;
+    const int loads = f.Files.Loads;
+
+    if (way == 0)
+        w.PopupOpen->actions().at(0)->trigger();
+    else if (way == 1)
+        w.PopupOpen->actions().at(2)->trigger();
+    else
+        TriggerModel(w.PopupNewModels, 0);
+
+    QCOMPARE(f.Dialogs.CloseQuestions, 1);
+    // A saved project went to its file before it was replaced.
+    QCOMPARE(f.Files.Files.count(mine.toStdString()),
+             std::size_t(choice == int(TMainDialogs::TSaveChoice::Save) && !saveFails));
+    if (!replaced) {
+        QCOMPARE(w.Project().ProjectName(), std::string("Мой"));
+        QVERIFY(w.Modified());
+        QCOMPARE(f.Files.Loads, loads);
+        QCOMPARE(int(f.Dialogs.OpenAnswers.size()), 1); // no open dialog either
+        return;
+    }
+    QCOMPARE(w.Project().ProjectName(), std::string(way == 2 ? "Новый перекресток" : "Другой"));
+    QCOMPARE(w.Modified(), way == 2); // a new project is modified at once
+    QCOMPARE(Caption(w),
+             way == 2 ? QStringLiteral("Новый перекресток") : QStringLiteral("Другой - ") + other);
+}
+
+void MainFormTest::menusOpenUnderTheirButtons() {
+    TWindowFixture f(Catalogue(true, true, true));
+    TMainForm& w = *f.Form;
+    QVERIFY(f.ShowActive());
+    w.ActivatePage(pgControllers);
+    const std::pair<QAction*, QMenu*> cases[] = {
+        {w.actNew, w.PopupModels}, {w.actOpen, w.PopupOpen}, {w.actPlus, w.PopupModels}};
+    for (auto [action, menu] : cases) {
+        QWidget* button = w.ToolBar1->widgetForAction(action);
+        // From the button and from the shortcut alike.
+        for (bool shortcut : {false, true}) {
+            if (shortcut) {
+                w.ControllersPage()->vtControllers->setFocus();
+                QTest::keySequence(&w, action->shortcut());
+            } else {
+                QTest::mouseClick(button, Qt::LeftButton);
+            }
+            QTRY_VERIFY(menu->isVisible());
+            QCOMPARE(menu->pos(), button->mapToGlobal(QPoint(0, button->height())));
+            menu->close();
+        }
+    }
+}
+
 void MainFormTest::captionRule() {
     // Without an argument: the name alone, then name and file once opened.
     {
         TWindowFixture f;
-        QCOMPARE(f.Form->windowTitle(), QStringLiteral("Новый перекресток"));
+        QCOMPARE(Caption(*f.Form), QStringLiteral("Новый перекресток"));
         QCOMPARE(qApp->property("applicationTitle").toString(),
                  QStringLiteral("Новый перекресток"));
-        f.Form->edProjectName->setText(QStringLiteral("Кольцо"));
-        QCOMPARE(f.Form->windowTitle(), QStringLiteral("Кольцо"));
+        f.Form->ControllersPage()->edProjectName->setText(QStringLiteral("Кольцо"));
+        QCOMPARE(Caption(*f.Form), QStringLiteral("Кольцо"));
     }
     // With one: the project named there, its path in the caption, not in
-    // the recent files; after a new project the argument stays in it.
+    // the recent files.
     TWindowFixture f;
     const std::string path = f.Dir.File("arg.NVT");
     f.Files.Files[path] = {"Центр", 42, 0, 3, {{1, 0}}};
     f.Create({path});
     TMainForm& w = *f.Form;
-    QCOMPARE(w.windowTitle(),
-             QStringLiteral("Новый перекресток - ") + QString::fromStdString(path));
+    QCOMPARE(Caption(w), QStringLiteral("Новый перекресток - ") + QString::fromStdString(path));
     w.OpenCommandLineProject();
-    QCOMPARE(w.windowTitle(), QStringLiteral("Центр - ") + QString::fromStdString(path));
-    QCOMPARE(w.seSystemID->Value(), 42);
+    QCOMPARE(Caption(w), QStringLiteral("Центр - ") + QString::fromStdString(path));
+    QCOMPARE(w.ControllersPage()->seSystemID->Value(), 42);
     QVERIFY(!w.Modified());
     QCOMPARE(w.SaveFileName(), QString::fromStdString(path));
     QVERIFY(w.RecentFiles().isEmpty());
+    // A new project is no longer the command line's: the name alone.
     TriggerModel(w.PopupNewModels, 0);
-    QCOMPARE(w.windowTitle(),
-             QStringLiteral("Новый перекресток - ") + QString::fromStdString(path));
+    QCOMPARE(Caption(w), QStringLiteral("Новый перекресток"));
+    QVERIFY(w.isWindowModified());
 }
 
 void MainFormTest::commandLineProjectErrorEscapes() {
@@ -591,7 +688,7 @@ void MainFormTest::gridScrollBarsFollowTheWindow() {
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.ActivatePage(pgTrends);
-    TDrawGrid* g = w.dgTrends;
+    TDrawGrid* g = w.TrendsPage()->dgTrends;
     QCOMPARE(g->RowCount(), w.Project().TrendCount() + 2);
     QCOMPARE(g->FixedRows(), 2);
     QCOMPARE(g->ScrollBars(), TScrollBars::Both); // the vertical bar costs width too
@@ -642,15 +739,16 @@ void MainFormTest::plusMinusRulesPerPage() {
     }
     // A day plan item: it can be followed by another, the only one stays.
     f.Form->ActivatePage(pgDayPlans);
-    f.Form->vtDayPlans->expandAll();
-    f.Form->vtDayPlans->FocusNode(f.Form->vtDayPlans->topLevelItem(0)->child(0));
+    f.Form->DayPlansPage()->vtDayPlans->expandAll();
+    f.Form->DayPlansPage()->vtDayPlans->FocusNode(
+        f.Form->DayPlansPage()->vtDayPlans->topLevelItem(0)->child(0));
     f.Form->UpdateEditActions();
     QVERIFY(f.Form->actPlus->isEnabled());
     QVERIFY(!f.Form->actMinus->isEnabled());
     QCOMPARE(f.Form->actPlus->toolTip(), QStringLiteral("Новая запись суточного плана"));
     // Nothing focused on the year page: no hints, nothing to do.
     f.Form->ActivatePage(pgYearPlan);
-    f.Form->vtYearPlan->FocusNode(nullptr);
+    f.Form->YearPlanPage()->vtYearPlan->FocusNode(nullptr);
     f.Form->UpdateEditActions();
     QVERIFY(!f.Form->actPlus->isEnabled());
     QCOMPARE(f.Form->actPlus->toolTip(), QString());
@@ -735,49 +833,49 @@ void MainFormTest::headerModifiedFlagRules() {
     TWindowFixture f;
     TMainForm& w = *f.Form;
     // Options and the all-red time are not part of the modified state.
-    w.udAllRedTime->SetValue(7);
+    w.ControllersPage()->udAllRedTime->SetValue(7);
     QCOMPARE(int(w.Project().AllRedTime()), 7);
     QCOMPARE(int(w.Project().AllRedPhase()->MinTime()), 7);
-    w.cbQuickStart->click();
+    w.ControllersPage()->cbQuickStart->click();
     QCOMPARE(w.Project().ProjectOptions() & poQuickStart, int(poQuickStart));
-    w.cbQuickCall->click(); // the box sets the bit without call phases
+    w.ControllersPage()->cbQuickCall->click(); // the box sets the bit without call phases
     QCOMPARE(w.Project().ProjectOptions() & poQuickCall, int(poQuickCall));
-    w.cbQuickCall->click();
+    w.ControllersPage()->cbQuickCall->click();
     QCOMPARE(w.Project().ProjectOptions() & poQuickCall, 0);
     QVERIFY(!w.Modified());
     // The spin edits clamp and the numbers reach the model.
-    w.udAllRedTime->SetValue(0);
-    QCOMPARE(w.udAllRedTime->Value(), 1);
-    w.seSystemID->SetValue(300);
+    w.ControllersPage()->udAllRedTime->SetValue(0);
+    QCOMPARE(w.ControllersPage()->udAllRedTime->Value(), 1);
+    w.ControllersPage()->seSystemID->SetValue(300);
     QCOMPARE(int(w.Project().SystemID()), 255);
     QVERIFY(w.Modified());
     w.SetModified(false);
     // The name: at most 40 characters, the caption follows, modified set.
-    w.edProjectName->setText(QString(50, QLatin1Char('x')));
-    QCOMPARE(w.edProjectName->text().size(), 40);
+    w.ControllersPage()->edProjectName->setText(QString(50, QLatin1Char('x')));
+    QCOMPARE(w.ControllersPage()->edProjectName->text().size(), 40);
     QCOMPARE(w.Project().ProjectName(), std::string(40, 'x'));
-    QCOMPARE(w.windowTitle(), QString(40, QLatin1Char('x')));
+    QCOMPARE(Caption(w), QString(40, QLatin1Char('x')));
     QVERIFY(w.Modified());
     // The reader's setters show their values without setting the flag.
     w.SetModified(false);
     w.SetQuickCall(true); // no call phases: the bit stays clear, the box shows it
     QCOMPARE(w.Project().ProjectOptions() & poQuickCall, 0);
-    QVERIFY(w.cbQuickCall->isChecked());
+    QVERIFY(w.ControllersPage()->cbQuickCall->isChecked());
     w.SetAllRedTime(5);
-    QCOMPARE(w.udAllRedTime->Value(), 5);
+    QCOMPARE(w.ControllersPage()->udAllRedTime->Value(), 5);
     QCOMPARE(int(w.Project().AllRedPhase()->MinTime()), 5);
     w.SetQuickStart(false);
-    QVERIFY(!w.cbQuickStart->isChecked());
+    QVERIFY(!w.ControllersPage()->cbQuickStart->isChecked());
     QVERIFY(!w.Modified());
     // A new project shows the defaults again, unchecked and 3 s.
     TriggerModel(w.PopupNewModels, 0);
-    QVERIFY(!w.cbQuickStart->isChecked());
-    QVERIFY(!w.cbQuickCall->isChecked());
-    QVERIFY(!w.cbUseRedBlink->isChecked());
-    QVERIFY(!w.cbUseRedBlink->isEnabled());
-    QCOMPARE(w.udAllRedTime->Value(), 3);
-    QCOMPARE(w.btnEnableCallPhases->text(), QStringLiteral("Включить поддержку ТВП"));
-    QCOMPARE(w.btnShowDetails->text(), QStringLiteral("Развернуть промтакты"));
+    QVERIFY(!w.ControllersPage()->cbQuickStart->isChecked());
+    QVERIFY(!w.ControllersPage()->cbQuickCall->isChecked());
+    QVERIFY(!w.PhasesPage()->cbUseRedBlink->isChecked());
+    QVERIFY(!w.PhasesPage()->cbUseRedBlink->isEnabled());
+    QCOMPARE(w.ControllersPage()->udAllRedTime->Value(), 3);
+    QCOMPARE(w.PhasesPage()->btnEnableCallPhases->text(), QStringLiteral("Включить поддержку ТВП"));
+    QCOMPARE(w.PhasesPage()->btnShowDetails->text(), QStringLiteral("Развернуть промтакты"));
 }
 
 void MainFormTest::lampTypeToggles() {
@@ -786,26 +884,29 @@ void MainFormTest::lampTypeToggles() {
     w.resize(640, 479);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QTreeWidgetItem* node = w.vtControllers->topLevelItem(0);
-    const QRect cell = w.vtControllers->CellRect(node, 2);
+    QTreeWidgetItem* node = w.ControllersPage()->vtControllers->topLevelItem(0);
+    const QRect cell = w.ControllersPage()->vtControllers->CellRect(node, 2);
     QVERIFY(!cell.isEmpty());
-    QCOMPARE(w.vtControllers->CellLook(node, 2).Text, QStringLiteral("Ламповый"));
-    QTest::mouseClick(w.vtControllers->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(w.ControllersPage()->vtControllers->CellLook(node, 2).Text,
+             QStringLiteral("Ламповый"));
+    QTest::mouseClick(w.ControllersPage()->vtControllers->viewport(), Qt::LeftButton, {},
+                      cell.center());
     QVERIFY(w.Project().ControllerAt(0)->IsLed());
-    QCOMPARE(w.vtControllers->CellLook(node, 2).Text, QStringLiteral("Светодиодный"));
+    QCOMPARE(w.ControllersPage()->vtControllers->CellLook(node, 2).Text,
+             QStringLiteral("Светодиодный"));
     QVERIFY(w.Modified());
     // Column 1 does nothing.
     w.SetModified(false);
-    QTest::mouseClick(w.vtControllers->viewport(), Qt::LeftButton, {},
-                      w.vtControllers->CellRect(node, 1).center());
+    QTest::mouseClick(w.ControllersPage()->vtControllers->viewport(), Qt::LeftButton, {},
+                      w.ControllersPage()->vtControllers->CellRect(node, 1).center());
     QVERIFY(w.Project().ControllerAt(0)->IsLed());
     QVERIFY(!w.Modified());
     // The controller cells: framed number with the lock, model caption.
-    const TTreeCellLook number = w.vtControllers->CellLook(node, 0);
+    const TTreeCellLook number = w.ControllersPage()->vtControllers->CellLook(node, 0);
     QVERIFY(number.FramedOnly);
     QCOMPARE(number.Text, QStringLiteral("1"));
     QVERIFY(!number.Image.isNull()); // the only controller cannot be deleted
-    const TTreeCellLook output = w.vtControllers->CellLook(node->child(0), 0);
+    const TTreeCellLook output = w.ControllersPage()->vtControllers->CellLook(node->child(0), 0);
     QCOMPARE(output.Text, QString::fromStdString(w.Project().OutputName(
                               w.Project().ControllerAt(0)->ControllerOutputAt(0))));
     QVERIFY(!output.FramedOnly);
@@ -815,13 +916,13 @@ void MainFormTest::helpContexts() {
     TWindowFixture f;
     TMainForm& w = *f.Form;
     QCOMPARE(HelpContextOf(&w), 10000);
-    QCOMPARE(HelpContextOf(w.seSystemID), 10202);
-    QCOMPARE(HelpContextOf(w.udAllRedTime), 10202);
-    QCOMPARE(HelpContextOf(w.edProjectName), 10201);
-    QCOMPARE(HelpContextOf(w.vtControllers), 10203);
-    QCOMPARE(HelpContextOf(w.cbQuickStart), 10200); // its page's
-    QCOMPARE(HelpContextOf(w.dgPhases), 10501);
-    QCOMPARE(HelpContextOf(w.btnEnableCallPhases), 10503);
+    QCOMPARE(HelpContextOf(w.ControllersPage()->seSystemID), 10202);
+    QCOMPARE(HelpContextOf(w.ControllersPage()->udAllRedTime), 10202);
+    QCOMPARE(HelpContextOf(w.ControllersPage()->edProjectName), 10201);
+    QCOMPARE(HelpContextOf(w.ControllersPage()->vtControllers), 10203);
+    QCOMPARE(HelpContextOf(w.ControllersPage()->cbQuickStart), 10200); // its page's
+    QCOMPARE(HelpContextOf(w.PhasesPage()->dgPhases), 10501);
+    QCOMPARE(HelpContextOf(w.PhasesPage()->btnEnableCallPhases), 10503);
     QCOMPARE(HelpContextOf(w.btnDayPlans), 10700);
     QCOMPARE(HelpContextOf(w.Pages[pgYearPlan]), 10900); // the page control's
     QCOMPARE(HelpContextOf(w.ToolBar2), 100010);
@@ -833,7 +934,7 @@ void MainFormTest::helpContexts() {
     QVERIFY(!help.ShowContext(10202));
     QVERIFY(!help.ShowDefault());
     w.actHelp->trigger();
-    w.HelpRequest(w.seSystemID);
+    w.HelpRequest(w.ControllersPage()->seSystemID);
     QVERIFY(f.Dialogs.Messages.isEmpty());
 }
 
@@ -992,19 +1093,19 @@ QAction* EntryNamed(const QMenu* menu, const QString& text) {
 // actPlus on the directions page, then the kind's entry of the menu it opens.
 bool AddDirection(TMainForm& w, const QString& caption) {
     w.actPlus->trigger();
-    if (!w.PopupAddTrends->isVisible())
+    if (!w.TrendsPage()->PopupAddTrends->isVisible())
         return false;
-    QAction* a = EntryNamed(w.PopupAddTrends, caption);
+    QAction* a = EntryNamed(w.TrendsPage()->PopupAddTrends, caption);
     if (a == nullptr)
         return false;
     a->trigger();
-    w.PopupAddTrends->close();
+    w.TrendsPage()->PopupAddTrends->close();
     return true;
 }
 
 // The output entry of the first controller's submenu, by its caption.
 QAction* OutputEntry(TMainForm& w, const QString& name, int controller = 0) {
-    QMenu* sub = w.PopupOutputs->actions().at(2 + controller)->menu();
+    QMenu* sub = w.TrendsPage()->PopupOutputs->actions().at(2 + controller)->menu();
     return sub != nullptr ? EntryNamed(sub, name) : nullptr;
 }
 
@@ -1012,7 +1113,7 @@ QAction* OutputEntry(TMainForm& w, const QString& name, int controller = 0) {
 QStringList SlotTexts(const TMainForm& w, int row) {
     QStringList out;
     for (int c = 2; c <= 8; ++c)
-        out << w.TrendsCell(c, row).Text;
+        out << w.TrendsPage()->TrendsCell(c, row).Text;
     return out;
 }
 
@@ -1054,7 +1155,7 @@ void MainFormTest::controllersTreeShowsOutputsAndTheirDirections() {
     QVERIFY(AddDirection(w, U("Транспортное")));
     QVERIFY(AddDirection(w, U("Пешеходное")));
     w.ActivatePage(pgControllers);
-    TDrawTree* t = w.vtControllers;
+    TDrawTree* t = w.ControllersPage()->vtControllers;
     QTreeWidgetItem* node = t->topLevelItem(0);
     QCOMPARE(t->CellLook(node, 0).Text, U("1"));
     QVERIFY(t->CellLook(node, 0).FramedOnly);
@@ -1089,35 +1190,35 @@ void MainFormTest::loadedControllersAndDirections() {
     // An unknown model adds nothing anywhere.
     QVERIFY_THROWS_EXCEPTION(EModelError, w.AddLoadedController(999, 0));
     QCOMPARE(w.Project().ControllerList().Count(), 1);
-    QCOMPARE(w.vtControllers->topLevelItemCount(), 1);
+    QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), 1);
     QCOMPARE(w.PopupControllers->actions().size(), 3);
-    QCOMPARE(w.PopupOutputs->actions().size(), 3);
+    QCOMPARE(w.TrendsPage()->PopupOutputs->actions().size(), 3);
     // A known one with its lamp type: node, export entry and output submenu.
     TController* c = w.AddLoadedController(2, 1);
     QVERIFY(c != nullptr && c->IsLed());
-    QCOMPARE(w.vtControllers->topLevelItemCount(), 2);
-    QTreeWidgetItem* node = w.vtControllers->topLevelItem(1);
-    QCOMPARE(w.vtControllers->currentItem(), node);
+    QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), 2);
+    QTreeWidgetItem* node = w.ControllersPage()->vtControllers->topLevelItem(1);
+    QCOMPARE(w.ControllersPage()->vtControllers->currentItem(), node);
     QCOMPARE(node->childCount(), c->Outputs.Count());
-    QCOMPARE(w.vtControllers->CellLook(node, 2).Text, U("Светодиодный"));
+    QCOMPARE(w.ControllersPage()->vtControllers->CellLook(node, 2).Text, U("Светодиодный"));
     QCOMPARE(w.PopupControllers->actions().at(3)->text(), U("2. НВТ-3 (32 выхода)"));
-    QCOMPARE(w.PopupOutputs->actions().at(3)->text(), U("2. НВТ-3 (32 выхода)"));
+    QCOMPARE(w.TrendsPage()->PopupOutputs->actions().at(3)->text(), U("2. НВТ-3 (32 выхода)"));
 
     // Directions the reader adds: each selected; the call kind switches call
     // phases on.
     TTrendGroup* g = w.AddLoadedTrendGroup(4);
     QVERIFY(g != nullptr);
     QCOMPARE(w.Project().TrendCount(), 3);
-    QCOMPARE(w.SelectedTrendRow(), 2);
-    QVERIFY(!w.cbUseRedBlink->isEnabled());
+    QCOMPARE(w.TrendsPage()->SelectedTrendRow(), 2);
+    QVERIFY(!w.PhasesPage()->cbUseRedBlink->isEnabled());
     g = w.AddLoadedTrendGroup(kCallKind);
     QVERIFY(g != nullptr && g->Kind() == kCallKind);
-    QCOMPARE(w.SelectedTrendRow(), 5);
-    QCOMPARE(w.SelectedTrendCol(), -1);
+    QCOMPARE(w.TrendsPage()->SelectedTrendRow(), 5);
+    QCOMPARE(w.TrendsPage()->SelectedTrendCol(), -1);
     QVERIFY(w.Project().CallPhasesEnabled());
-    QVERIFY(w.cbUseRedBlink->isEnabled());
-    QCOMPARE(w.btnEnableCallPhases->text(), U("Отключить поддержку ТВП"));
-    QCOMPARE(w.dgTrends->RowCount(), 6);
+    QVERIFY(w.PhasesPage()->cbUseRedBlink->isEnabled());
+    QCOMPARE(w.PhasesPage()->btnEnableCallPhases->text(), U("Отключить поддержку ТВП"));
+    QCOMPARE(w.TrendsPage()->dgTrends->RowCount(), 6);
     QCOMPARE(w.AddLoadedTrendGroup(10), nullptr);
     QCOMPARE(w.Project().TrendCount(), 4);
 }
@@ -1127,7 +1228,7 @@ void MainFormTest::addTrendsMenuEntries() {
     TMainForm& w = *f.Form;
     QStringList captions;
     QList<int> tags;
-    for (QAction* a : w.PopupAddTrends->actions()) {
+    for (QAction* a : w.TrendsPage()->PopupAddTrends->actions()) {
         captions << a->text();
         tags << a->data().toInt();
         QVERIFY(!a->icon().isNull());
@@ -1138,8 +1239,8 @@ void MainFormTest::addTrendsMenuEntries() {
     // A dismissed menu still counts as a command.
     w.SetModified(false);
     w.actPlus->trigger();
-    QVERIFY(w.PopupAddTrends->isVisible());
-    w.PopupAddTrends->close();
+    QVERIFY(w.TrendsPage()->PopupAddTrends->isVisible());
+    w.TrendsPage()->PopupAddTrends->close();
     QVERIFY(w.Modified());
     QCOMPARE(w.Project().TrendCount(), 0);
 }
@@ -1184,31 +1285,31 @@ void MainFormTest::addingEachDirectionKindBindsAndShowsOutputs() {
     QVERIFY(AddDirection(w, caption));
     QVERIFY(w.Modified());
     QCOMPARE(w.Project().TrendCount(), names.size());
-    QCOMPARE(w.dgTrends->RowCount(), names.size() + 2);
-    QCOMPARE(w.dgTrends->FixedRows(), 2);
-    QCOMPARE(w.SelectedTrendRow(), 2);
-    QCOMPARE(w.SelectedTrendCol(), -1);
+    QCOMPARE(w.TrendsPage()->dgTrends->RowCount(), names.size() + 2);
+    QCOMPARE(w.TrendsPage()->dgTrends->FixedRows(), 2);
+    QCOMPARE(w.TrendsPage()->SelectedTrendRow(), 2);
+    QCOMPARE(w.TrendsPage()->SelectedTrendCol(), -1);
     for (int i = 0; i < names.size(); ++i)
-        QCOMPARE(w.TrendsCell(0, 2 + i).Text, names[i]);
+        QCOMPARE(w.TrendsPage()->TrendsCell(0, 2 + i).Text, names[i]);
     QCOMPARE(SlotTexts(w, 2), outputs);
     auto mark = [&](int col) {
-        const auto m = w.TrendsCell(col, 2).Mark;
-        return m == TMainForm::TControlMark::Red     ? 'r'
-               : m == TMainForm::TControlMark::Green ? 'g'
-                                                     : '-';
+        const auto m = w.TrendsPage()->TrendsCell(col, 2).Mark;
+        return m == TTrendsPage::TControlMark::Red     ? 'r'
+               : m == TTrendsPage::TControlMark::Green ? 'g'
+                                                       : '-';
     };
     QCOMPARE(QStringLiteral("%1%2").arg(mark(9)).arg(mark(10)), marks);
     QList<int> editable;
     for (int c = 12; c <= 16; ++c)
-        if (w.TrendsCell(c, 2).Editable)
+        if (w.TrendsPage()->TrendsCell(c, 2).Editable)
             editable << c;
     QCOMPARE(editable, timeCols);
     // A new direction's times are all 0: nothing to show yet.
     for (int c = 12; c <= 16; ++c)
-        QCOMPARE(w.TrendsCell(c, 2).Text, QString());
+        QCOMPARE(w.TrendsPage()->TrendsCell(c, 2).Text, QString());
     // The delete action follows the selected, editable row.
     QVERIFY(w.actMinus->isEnabled());
-    const QImage shot = w.dgTrends->RenderImage();
+    const QImage shot = w.TrendsPage()->dgTrends->RenderImage();
     QVERIFY(!shot.isNull());
 }
 
@@ -1223,15 +1324,18 @@ void MainFormTest::outputNamesGainTheControllerNumber() {
     w.PopupModels->actions().at(0)->trigger();
     w.PopupModels->close();
     QCOMPARE(w.Project().ControllerList().Count(), 2);
-    QCOMPARE(w.vtControllers->topLevelItemCount(), 2);
-    QTreeWidgetItem* first = w.vtControllers->topLevelItem(0)->child(0);
-    QCOMPARE(w.vtControllers->CellLook(first, 0).Text, U("1-1к"));
-    QCOMPARE(w.vtControllers->CellLook(w.vtControllers->topLevelItem(1)->child(0), 0).Text,
+    QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), 2);
+    QTreeWidgetItem* first = w.ControllersPage()->vtControllers->topLevelItem(0)->child(0);
+    QCOMPARE(w.ControllersPage()->vtControllers->CellLook(first, 0).Text, U("1-1к"));
+    QCOMPARE(w.ControllersPage()
+                 ->vtControllers
+                 ->CellLook(w.ControllersPage()->vtControllers->topLevelItem(1)->child(0), 0)
+                 .Text,
              U("2-1к"));
     w.ActivatePage(pgTrends);
     QCOMPARE(SlotTexts(w, 2).mid(0, 3), (QStringList{U("1-1к"), U("1-1ж"), U("1-1з")}));
     // The output menu offers both controllers.
-    QCOMPARE(Captions(w.PopupOutputs).size(), 4);
+    QCOMPARE(Captions(w.TrendsPage()->PopupOutputs).size(), 4);
 }
 
 void MainFormTest::bindingThroughTheOutputMenu() {
@@ -1239,48 +1343,49 @@ void MainFormTest::bindingThroughTheOutputMenu() {
     TMainForm& w = *f.Form;
     QVERIFY(AddDirection(w, U("Транспортное")));
     // The red cell opens the output menu; bound outputs are greyed.
-    PressCell(w.dgTrends, 2, 2);
-    QVERIFY(w.PopupOutputs->isVisible());
-    QCOMPARE(w.SelectedTrendCol(), 2);
+    PressCell(w.TrendsPage()->dgTrends, 2, 2);
+    QVERIFY(w.TrendsPage()->PopupOutputs->isVisible());
+    QCOMPARE(w.TrendsPage()->SelectedTrendCol(), 2);
     QVERIFY(!OutputEntry(w, U("1к"))->isEnabled());
     QVERIFY(!OutputEntry(w, U("1з"))->isEnabled());
     QVERIFY(OutputEntry(w, U("2к"))->isEnabled());
-    QVERIFY(w.PopupOutputs->actions().at(0)->isEnabled());
+    QVERIFY(w.TrendsPage()->PopupOutputs->actions().at(0)->isEnabled());
     // The universal outputs come first in the submenu.
-    QCOMPARE(w.PopupOutputs->actions().at(2)->menu()->actions().at(0)->text(), U("1у"));
+    QCOMPARE(w.TrendsPage()->PopupOutputs->actions().at(2)->menu()->actions().at(0)->text(),
+             U("1у"));
     // Unbinding the red output takes the red mark, not the green one.
     w.SetModified(false);
-    w.PopupOutputs->actions().at(0)->trigger(); // "[Нет]"
-    w.PopupOutputs->close();
+    w.TrendsPage()->PopupOutputs->actions().at(0)->trigger(); // "[Нет]"
+    w.TrendsPage()->PopupOutputs->close();
     QVERIFY(w.Modified());
-    QCOMPARE(w.TrendsCell(2, 2).Text, QString());
-    QCOMPARE(w.TrendsCell(9, 2).Mark, TMainForm::TControlMark::None);
-    QVERIFY(!w.TrendsCell(9, 2).Editable);
-    QCOMPARE(w.TrendsCell(10, 2).Mark, TMainForm::TControlMark::Green);
+    QCOMPARE(w.TrendsPage()->TrendsCell(2, 2).Text, QString());
+    QCOMPARE(w.TrendsPage()->TrendsCell(9, 2).Mark, TTrendsPage::TControlMark::None);
+    QVERIFY(!w.TrendsPage()->TrendsCell(9, 2).Editable);
+    QCOMPARE(w.TrendsPage()->TrendsCell(10, 2).Mark, TTrendsPage::TControlMark::Green);
     // Binding another free output shows it; red control stays off.
-    PressCell(w.dgTrends, 2, 2);
-    QVERIFY(w.PopupOutputs->isVisible());
+    PressCell(w.TrendsPage()->dgTrends, 2, 2);
+    QVERIFY(w.TrendsPage()->PopupOutputs->isVisible());
     QVERIFY(OutputEntry(w, U("1к"))->isEnabled()); // free again
     OutputEntry(w, U("3к"))->trigger();
-    w.PopupOutputs->close();
-    QCOMPARE(w.TrendsCell(2, 2).Text, U("3к"));
-    QCOMPARE(w.TrendsCell(9, 2).Mark, TMainForm::TControlMark::None);
+    w.TrendsPage()->PopupOutputs->close();
+    QCOMPARE(w.TrendsPage()->TrendsCell(2, 2).Text, U("3к"));
+    QCOMPARE(w.TrendsPage()->TrendsCell(9, 2).Mark, TTrendsPage::TControlMark::None);
     QVERIFY(w.Project().ControllerAt(0)->Outputs[2]->Owner != nullptr);
     // Unbinding the green output takes the green mark too.
-    PressCell(w.dgTrends, 4, 2);
-    QVERIFY(w.PopupOutputs->isVisible());
-    w.PopupOutputs->actions().at(0)->trigger();
-    w.PopupOutputs->close();
-    QCOMPARE(w.TrendsCell(10, 2).Mark, TMainForm::TControlMark::None);
+    PressCell(w.TrendsPage()->dgTrends, 4, 2);
+    QVERIFY(w.TrendsPage()->PopupOutputs->isVisible());
+    w.TrendsPage()->PopupOutputs->actions().at(0)->trigger();
+    w.TrendsPage()->PopupOutputs->close();
+    QCOMPARE(w.TrendsPage()->TrendsCell(10, 2).Mark, TTrendsPage::TControlMark::None);
     // An output already bound elsewhere is refused even if its entry fires.
     QVERIFY(AddDirection(w, U("Стрелка")));
-    PressCell(w.dgTrends, 4, 3);
-    QVERIFY(w.PopupOutputs->isVisible());
-    const QString arrowGreen = w.TrendsCell(4, 3).Text;
+    PressCell(w.TrendsPage()->dgTrends, 4, 3);
+    QVERIFY(w.TrendsPage()->PopupOutputs->isVisible());
+    const QString arrowGreen = w.TrendsPage()->TrendsCell(4, 3).Text;
     OutputEntry(w, U("3к"))->trigger();
-    w.PopupOutputs->close();
-    QCOMPARE(w.TrendsCell(4, 3).Text, arrowGreen);
-    QCOMPARE(w.TrendsCell(2, 2).Text, U("3к"));
+    w.TrendsPage()->PopupOutputs->close();
+    QCOMPARE(w.TrendsPage()->TrendsCell(4, 3).Text, arrowGreen);
+    QCOMPARE(w.TrendsPage()->TrendsCell(2, 2).Text, U("3к"));
 }
 
 void MainFormTest::pedestrianRowEditsOnlyItsSlotsAndTimes() {
@@ -1289,21 +1394,21 @@ void MainFormTest::pedestrianRowEditsOnlyItsSlotsAndTimes() {
     QVERIFY(AddDirection(w, U("Пешеходное")));
     QList<int> editable;
     for (int c = 0; c < 17; ++c)
-        if (w.TrendsCell(c, 2).Editable)
+        if (w.TrendsPage()->TrendsCell(c, 2).Editable)
             editable << c;
     QCOMPARE(editable, (QList<int>{2, 4, 9, 10, 12, 14, 16}));
     // A click on the yellow slot only selects the row.
-    PressCell(w.dgTrends, 3, 2);
-    QVERIFY(!w.PopupOutputs->isVisible());
-    QCOMPARE(w.SelectedTrendRow(), 2);
-    QCOMPARE(w.SelectedTrendCol(), -1);
+    PressCell(w.TrendsPage()->dgTrends, 3, 2);
+    QVERIFY(!w.TrendsPage()->PopupOutputs->isVisible());
+    QCOMPARE(w.TrendsPage()->SelectedTrendRow(), 2);
+    QCOMPARE(w.TrendsPage()->SelectedTrendCol(), -1);
     // And on the yellow time: no editor.
-    PressCell(w.dgTrends, 13, 2);
+    PressCell(w.TrendsPage()->dgTrends, 13, 2);
     QVERIFY(!w.InplaceEditor()->IsOpen());
-    QCOMPARE(w.SelectedTrendCol(), -1);
+    QCOMPARE(w.TrendsPage()->SelectedTrendCol(), -1);
     // A header click clears the selection.
-    PressCell(w.dgTrends, 5, 1);
-    QCOMPARE(w.SelectedTrendRow(), -1);
+    PressCell(w.TrendsPage()->dgTrends, 5, 1);
+    QCOMPARE(w.TrendsPage()->SelectedTrendRow(), -1);
     QVERIFY(!w.actMinus->isEnabled());
 }
 
@@ -1313,11 +1418,12 @@ void MainFormTest::timeCellsEditInPlaceThroughTheChainRules() {
     QVERIFY(AddDirection(w, U("Транспортное")));
     const TTrend* t = w.Project().TrendAt(0);
     auto type = [&](int col, const QString& text) {
-        PressCell(w.dgTrends, col, 2);
+        PressCell(w.TrendsPage()->dgTrends, col, 2);
         auto* spin = qobject_cast<TvxSpinEdit*>(w.InplaceEditor()->Editor());
         QVERIFY(spin != nullptr);
-        QCOMPARE(spin->parentWidget(), w.dgTrends->viewport());
-        QCOMPARE(spin->geometry(), TInplaceEditor::GridEditorRect(w.dgTrends->CellRect(col, 2)));
+        QCOMPARE(spin->parentWidget(), w.TrendsPage()->dgTrends->viewport());
+        QCOMPARE(spin->geometry(),
+                 TInplaceEditor::GridEditorRect(w.TrendsPage()->dgTrends->CellRect(col, 2)));
         QCOMPARE(spin->Suffix(), U("с"));
         QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(spin, text);
@@ -1326,26 +1432,26 @@ void MainFormTest::timeCellsEditInPlaceThroughTheChainRules() {
     type(12, QStringLiteral("300")); // green blinking stops at the maximum
     QCOMPARE(int(t->GetTime(2)), 255);
     QVERIFY(w.Modified());
-    QCOMPARE(w.TrendsCell(12, 2).Text, U("255"));
+    QCOMPARE(w.TrendsPage()->TrendsCell(12, 2).Text, U("255"));
     // Leading red 7 pulls yellow up to 7 at once: yellow then lasts no time.
     type(14, QStringLiteral("7"));
     QCOMPARE(int(t->GetTime(4)), 7);
     QCOMPARE(int(t->GetTime(3)), 7);
-    QCOMPARE(w.TrendsCell(14, 2).Text, U("7"));
-    QCOMPARE(w.TrendsCell(13, 2).Text, QString());
-    QCOMPARE(w.TrendsCell(12, 2).Text, U("255"));
+    QCOMPARE(w.TrendsPage()->TrendsCell(14, 2).Text, U("7"));
+    QCOMPARE(w.TrendsPage()->TrendsCell(13, 2).Text, QString());
+    QCOMPARE(w.TrendsPage()->TrendsCell(12, 2).Text, U("255"));
     type(13, QStringLiteral("9"));
-    QCOMPARE(w.TrendsCell(13, 2).Text, U("9"));
+    QCOMPARE(w.TrendsPage()->TrendsCell(13, 2).Text, U("9"));
     // Opening chain: red with yellow 0 stays blank while leading green is 4.
     type(16, QStringLiteral("4"));
     QCOMPARE(int(t->GetTime(7)), 4);
-    QCOMPARE(w.TrendsCell(15, 2).Text, QString());
-    QCOMPARE(w.TrendsCell(16, 2).Text, U("4"));
+    QCOMPARE(w.TrendsPage()->TrendsCell(15, 2).Text, QString());
+    QCOMPARE(w.TrendsPage()->TrendsCell(16, 2).Text, U("4"));
     // Leaving the cell discards the editor; deleting the direction with the
     // editor open leaves nothing that could write to it.
-    PressCell(w.dgTrends, 0, 2);
+    PressCell(w.TrendsPage()->dgTrends, 0, 2);
     QTRY_VERIFY(!w.InplaceEditor()->IsOpen());
-    PressCell(w.dgTrends, 12, 2);
+    PressCell(w.TrendsPage()->dgTrends, 12, 2);
     QVERIFY(w.InplaceEditor()->IsOpen());
     w.actMinus->trigger();
     QVERIFY(!w.InplaceEditor()->IsOpen());
@@ -1359,8 +1465,8 @@ void MainFormTest::controlMarksToggleAndLampPowerIgnoresClicks() {
     const TTrend* t = w.Project().TrendAt(0);
     // Pixels of the mark's colour inside the cell as the grid paints it.
     auto painted = [&](int col, QRgb mark) {
-        const QImage shot = w.dgTrends->RenderImage();
-        const QRect r = w.dgTrends->CellRect(col, 2).adjusted(2, 2, -2, -2);
+        const QImage shot = w.TrendsPage()->dgTrends->RenderImage();
+        const QRect r = w.TrendsPage()->dgTrends->CellRect(col, 2).adjusted(2, 2, -2, -2);
         int n = 0;
         for (int y = r.top(); y <= r.bottom(); ++y)
             for (int x = r.left(); x <= r.right(); ++x)
@@ -1371,28 +1477,28 @@ void MainFormTest::controlMarksToggleAndLampPowerIgnoresClicks() {
     QVERIFY(painted(9, red) > 3);
     QVERIFY(painted(10, green) > 3);
     w.SetModified(false);
-    PressCell(w.dgTrends, 9, 2);
+    PressCell(w.TrendsPage()->dgTrends, 9, 2);
     QVERIFY(!t->RedControl());
     QVERIFY(w.Modified());
-    QCOMPARE(w.TrendsCell(9, 2).Mark, TMainForm::TControlMark::None);
+    QCOMPARE(w.TrendsPage()->TrendsCell(9, 2).Mark, TTrendsPage::TControlMark::None);
     QCOMPARE(painted(9, red), 0);
-    PressCell(w.dgTrends, 9, 2);
+    PressCell(w.TrendsPage()->dgTrends, 9, 2);
     QVERIFY(t->RedControl());
     // Only the left button acts; another selects.
-    PressCell(w.dgTrends, 10, 2, Qt::RightButton);
+    PressCell(w.TrendsPage()->dgTrends, 10, 2, Qt::RightButton);
     QVERIFY(t->GreenControl());
-    QCOMPARE(w.SelectedTrendCol(), 10);
-    PressCell(w.dgTrends, 10, 2);
+    QCOMPARE(w.TrendsPage()->SelectedTrendCol(), 10);
+    PressCell(w.TrendsPage()->dgTrends, 10, 2);
     QVERIFY(!t->GreenControl());
     // The lamp power column never shows a value and ignores clicks.
     w.SetModified(false);
-    PressCell(w.dgTrends, 11, 2);
-    QCOMPARE(w.SelectedTrendRow(), 2);
-    QCOMPARE(w.SelectedTrendCol(), -1);
+    PressCell(w.TrendsPage()->dgTrends, 11, 2);
+    QCOMPARE(w.TrendsPage()->SelectedTrendRow(), 2);
+    QCOMPARE(w.TrendsPage()->SelectedTrendCol(), -1);
     QVERIFY(!w.Modified());
     QVERIFY(!w.InplaceEditor()->IsOpen());
-    QVERIFY(!w.PopupOutputs->isVisible());
-    QCOMPARE(w.TrendsCell(11, 2).Text, QString());
+    QVERIFY(!w.TrendsPage()->PopupOutputs->isVisible());
+    QCOMPARE(w.TrendsPage()->TrendsCell(11, 2).Text, QString());
     QCOMPARE(int(t->RedPower()), 0);
 }
 
@@ -1403,39 +1509,39 @@ void MainFormTest::deletingDirectionsMovesTheSelection() {
     QVERIFY(AddDirection(w, U("Трамвайное")));
     QVERIFY(AddDirection(w, U("Пешеходное")));
     QCOMPARE(w.Project().TrendCount(), 5);
-    QCOMPARE(w.SelectedTrendRow(), 6);
+    QCOMPARE(w.TrendsPage()->SelectedTrendRow(), 6);
     // The last direction goes: the new last row is selected.
     w.actMinus->trigger();
     QCOMPARE(w.Project().TrendCount(), 4);
-    QCOMPARE(w.SelectedTrendRow(), 5);
-    QCOMPARE(w.TrendsCell(0, 5).Text, U("2Тп"));
+    QCOMPARE(w.TrendsPage()->SelectedTrendRow(), 5);
+    QCOMPARE(w.TrendsPage()->TrendsCell(0, 5).Text, U("2Тп"));
     // A tram row deletes the whole tram.
-    PressCell(w.dgTrends, 0, 4);
+    PressCell(w.TrendsPage()->dgTrends, 0, 4);
     w.actMinus->trigger();
     QCOMPARE(w.Project().TrendGroupList().Count(), 1);
-    QCOMPARE(w.SelectedTrendRow(), 2);
+    QCOMPARE(w.TrendsPage()->SelectedTrendRow(), 2);
     // A row in the middle stays where it is.
     QVERIFY(AddDirection(w, U("Стрелка")));
     QVERIFY(AddDirection(w, U("Стрелка ЗМ")));
-    PressCell(w.dgTrends, 0, 3);
+    PressCell(w.TrendsPage()->dgTrends, 0, 3);
     w.actMinus->trigger();
-    QCOMPARE(w.SelectedTrendRow(), 3);
-    QCOMPARE(w.TrendsCell(0, 3).Text, U("2См"));
+    QCOMPARE(w.TrendsPage()->SelectedTrendRow(), 3);
+    QCOMPARE(w.TrendsPage()->TrendsCell(0, 3).Text, U("2См"));
     // The bound outputs are free again.
     QVERIFY(OutputEntry(w, U("1з")) != nullptr);
     QCOMPARE(w.Project().ControllerAt(0)->Outputs.Count(), 16);
     // Deleting the only direction leaves no selection.
     w.actMinus->trigger();
-    PressCell(w.dgTrends, 0, 2);
+    PressCell(w.TrendsPage()->dgTrends, 0, 2);
     w.actMinus->trigger();
     QCOMPARE(w.Project().TrendCount(), 0);
-    QCOMPARE(w.SelectedTrendRow(), -1);
+    QCOMPARE(w.TrendsPage()->SelectedTrendRow(), -1);
     QVERIFY(!w.actMinus->isEnabled());
-    QCOMPARE(w.dgTrends->RowCount(), 2);
-    QCOMPARE(w.dgTrends->FixedRows(), 0);
+    QCOMPARE(w.TrendsPage()->dgTrends->RowCount(), 2);
+    QCOMPARE(w.TrendsPage()->dgTrends->FixedRows(), 0);
     // The call direction cannot be deleted from the grid.
     w.AddLoadedTrendGroup(kCallKind);
-    QCOMPARE(w.SelectedTrendRow(), 2);
+    QCOMPARE(w.TrendsPage()->SelectedTrendRow(), 2);
     w.UpdateEditActions();
     QVERIFY(!w.actMinus->isEnabled());
 }
@@ -1447,18 +1553,18 @@ void MainFormTest::schemeRowsFollowTheDirections() {
     QVERIFY(AddDirection(w, U("Транспортное")));
     QVERIFY(AddDirection(w, U("Трамвайное")));
     QCOMPARE(scheme.Scheme().RowCount(), 4);
-    PressCell(w.dgTrends, 0, 3);
+    PressCell(w.TrendsPage()->dgTrends, 0, 3);
     w.actMinus->trigger();
     QCOMPARE(scheme.Scheme().RowCount(), 1);
-    PressCell(w.dgTrends, 5, 0);
+    PressCell(w.TrendsPage()->dgTrends, 5, 0);
     QCOMPARE(scheme.Calls, (QStringList{QStringLiteral("added 0"), QStringLiteral("added 1"),
                                         QStringLiteral("select 1"), QStringLiteral("removed 1"),
                                         QStringLiteral("select -1")}));
     // The scheme window's tree selects a row without moving the column.
     w.SelectTrendRow(0);
-    QCOMPARE(w.SelectedTrendRow(), 2);
+    QCOMPARE(w.TrendsPage()->SelectedTrendRow(), 2);
     w.SelectTrendRow(7);
-    QCOMPARE(w.SelectedTrendRow(), -1);
+    QCOMPARE(w.TrendsPage()->SelectedTrendRow(), -1);
     // The file takes the scheme with as many rows as the project has.
     const std::string path = f.Dir.File("x.NVT");
     f.Dialogs.SaveAnswers.push_back(QString::fromStdString(path));
@@ -1473,10 +1579,10 @@ void MainFormTest::selectedDirectionStaysInView() {
     w.ActivatePage(pgTrends);
     for (int i = 0; i < 22; ++i)
         QVERIFY(AddDirection(w, U("Стрелка")));
-    TDrawGrid* g = w.dgTrends;
+    TDrawGrid* g = w.TrendsPage()->dgTrends;
     QVERIFY(g->ScrollBars() == TScrollBars::Vertical || g->ScrollBars() == TScrollBars::Both);
     // The new last row is in view: the last visible row.
-    QCOMPARE(w.SelectedTrendRow(), 23);
+    QCOMPARE(w.TrendsPage()->SelectedTrendRow(), 23);
     QCOMPARE(g->TopRow() + g->VisibleRowCount() - 1, 23);
     // A row above the visible ones becomes the first one on show.
     w.SelectTrendRow(0);

@@ -4,7 +4,11 @@
 
 #include "mainwindow/About.h"
 #include "mainwindow/ActionImages.h"
+#include "mainwindow/ControllersPage.h"
+#include "mainwindow/DayPlansPage.h"
 #include "mainwindow/Main.h"
+#include "mainwindow/TrendsPage.h"
+#include "mainwindow/WeekPlansPage.h"
 #include "widgets/DrawTree.h"
 #include "widgets/MenuStyle.h"
 
@@ -56,9 +60,9 @@ int main(int argc, char** argv) {
     form.show();
     form.activateWindow();
     QApplication::processEvents();
-    form.vtControllers->expandAll();
-    form.vtDayPlans->expandAll();
-    form.vtWeekPlans->expandAll();
+    form.ControllersPage()->vtControllers->expandAll();
+    form.DayPlansPage()->vtDayPlans->expandAll();
+    form.WeekPlansPage()->vtWeekPlans->expandAll();
     for (int page = 0; page < kPageCount; ++page) {
         form.ActivatePage(page);
         QApplication::processEvents();
@@ -95,15 +99,16 @@ int main(int argc, char** argv) {
     ImageSheet(&PopupTrendImage, 8, QSize(24, 24))
         .save(QStringLiteral("%1/tralcon-ilpopuptrends.png").arg(out));
     form.ActivatePage(pgTrends);
-    form.PopupAddTrends->popup(form.mapToGlobal(QPoint(10, 40)));
+    form.TrendsPage()->PopupAddTrends->popup(form.mapToGlobal(QPoint(10, 40)));
     QApplication::processEvents();
-    form.PopupAddTrends->grab().save(QStringLiteral("%1/tralcon-addtrends.png").arg(out));
-    form.PopupAddTrends->close();
-    form.PopupOutputs->popup(form.mapToGlobal(QPoint(10, 40)));
+    form.TrendsPage()->PopupAddTrends->grab().save(
+        QStringLiteral("%1/tralcon-addtrends.png").arg(out));
+    form.TrendsPage()->PopupAddTrends->close();
+    form.TrendsPage()->PopupOutputs->popup(form.mapToGlobal(QPoint(10, 40)));
     QApplication::processEvents();
-    if (form.PopupOutputs->actions().size() > 2) {
-        QAction* first = form.PopupOutputs->actions().at(2);
-        form.PopupOutputs->setActiveAction(first);
+    if (form.TrendsPage()->PopupOutputs->actions().size() > 2) {
+        QAction* first = form.TrendsPage()->PopupOutputs->actions().at(2);
+        form.TrendsPage()->PopupOutputs->setActiveAction(first);
         if (first->menu() != nullptr) {
             first->menu()->popup(form.mapToGlobal(QPoint(200, 40)));
             QApplication::processEvents();
@@ -111,8 +116,8 @@ int main(int argc, char** argv) {
             first->menu()->close();
         }
     }
-    form.PopupOutputs->grab().save(QStringLiteral("%1/tralcon-outputs.png").arg(out));
-    form.PopupOutputs->close();
+    form.TrendsPage()->PopupOutputs->grab().save(QStringLiteral("%1/tralcon-outputs.png").arg(out));
+    form.TrendsPage()->PopupOutputs->close();
     form.ActivatePage(pgControllers);
     form.About->show();
     QApplication::processEvents();

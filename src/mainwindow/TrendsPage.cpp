@@ -1,13 +1,11 @@
-// The directions editor of the main window: the grid dgTrends with its two
-// header rows, output binding through PopupOutputs, the control marks, the
-// in-place editing of the intermediate times, and adding and deleting
-// directions through PopupAddTrends.
+#include "mainwindow/TrendsPage.h"
 
 #include "mainwindow/ActionImages.h"
-#include "mainwindow/Main.h"
+#include "mainwindow/MainServices.h"
 #include "model/Project.h"
 #include "widgets/CellDraw.h"
 #include "widgets/DrawGrid.h"
+#include "widgets/GridSizing.h"
 #include "widgets/InplaceEditor.h"
 #include "widgets/MenuStyle.h"
 #include "widgets/vxEdit.h"
@@ -26,6 +24,10 @@ const QColor kOutputColor(234, 234, 255);
 const QColor kControlColor(255, 255, 221);
 const QColor kClosingColor(234, 255, 234);
 const QColor kOpeningColor(255, 234, 234);
+// Column widths of the directions grid.
+constexpr int kTrendsColWidths[17] = {36, 24, 30, 30, 30, 30, 30, 30, 30,
+                                      30, 30, 45, 45, 45, 45, 45, 45};
+
 const QColor kRedMarkColor(255, 0, 0);
 const QColor kGreenMarkColor(0, 128, 0);
 
@@ -68,7 +70,11 @@ void DrawControlMark(QPainter& p, const QRect& cell, bool green) {
 
 } // namespace
 
-void TMainForm::BuildTrendsEditor() {
+TTrendsPage::TTrendsPage(TPageContext& context) : TMainPage(context, "tsTrends", 10300) {
+    dgTrends = MakeGrid("dgTrends", 30, 10301);
+    dgTrends->SetColCount(17);
+    for (int c = 0; c < 17; ++c)
+        dgTrends->SetColWidth(c, kTrendsColWidths[c]);
     dgTrends->OnDrawCell = [this](QPainter& p, int c, int r, const QRect& rect) {
         DrawTrendsCell(p, c, r, rect);
     };
@@ -77,6 +83,22 @@ void TMainForm::BuildTrendsEditor() {
         Guard([&] { dgTrendsMouseDown(b, pos); });
     };
 
+    PopupOutputs = new QMenu(this);
+    PopupOutputs->setObjectName(QStringLiteral("PopupOutputs"));
+    TMenuStyle::Apply(PopupOutputs);
+    // Only free outputs can be bound.
+    connect(PopupOutputs, &QMenu::aboutToShow, this, [this] {
+        for (QAction* entry : PopupOutputs->actions())
+            if (QMenu* sub = entry->menu(); sub != nullptr)
+                for (QAction* a : sub->actions()) {
+                    auto* o = reinterpret_cast<TControllerOutput*>(a->data().value<quintptr>());
+                    a->setEnabled(o != nullptr && o->Owner == nullptr);
+                }
+    });
+    BuildAddTrendsMenu();
+}
+
+void TTrendsPage::BuildAddTrendsMenu() {
     PopupAddTrends = new QMenu(this);
     PopupAddTrends->setObjectName(QStringLiteral("PopupAddTrends"));
     TMenuStyle::Apply(PopupAddTrends);
@@ -98,18 +120,18 @@ void TMainForm::BuildTrendsEditor() {
     }
 }
 
-TMainForm::TTrendsCell TMainForm::TrendsCell(int col, int row) const {
+TTrendsPage::TTrendsCell TTrendsPage::TrendsCell(int col, int row) const {
     TTrendsCell cell;
-    const TTrend* t = FProject && row >= 2 ? FProject->TrendAt(row - 2) : nullptr;
+    const TTrend* t = row >= 2 ? Project().TrendAt(row - 2) : nullptr;
     if (t == nullptr)
         return cell;
     if (col == 0) {
-        cell.Text = QString::fromStdString(FProject->TrendName(row - 2));
+        cell.Text = QString::fromStdString(Project().TrendName(row - 2));
     } else if (col >= kFirstSlotCol && col <= kLastSlotCol) {
         const int slot = col - kFirstSlotCol;
         cell.Editable = KindHasSlot(t->Kind(), slot);
         if (cell.Editable)
-            cell.Text = QString::fromStdString(FProject->OutputName(t->GetOutput(slot)));
+            cell.Text = QString::fromStdString(Project().OutputName(t->GetOutput(slot)));
     } else if (col == kRedControlCol || col == kGreenControlCol) {
         // Only an output that can carry the lamp's current can be monitored.
         const bool red = col == kRedControlCol;
@@ -127,9 +149,7 @@ TMainForm::TTrendsCell TMainForm::TrendsCell(int col, int row) const {
     return cell;
 }
 
-void TMainForm::DrawTrendsCell(QPainter& p, int c, int r, const QRect& rect) {
-    if (!FProject)
-        return;
+void TTrendsPage::DrawTrendsCell(QPainter& p, int c, int r, const QRect& rect) {
     const QColor fill = ColumnColor(c);
     const bool lastCol = c == dgTrends->ColCount() - 1;
     if (r == 0) {
@@ -182,7 +202,7 @@ void TMainForm::DrawTrendsCell(QPainter& p, int c, int r, const QRect& rect) {
     }
     const QRect s = CellPaintRect(rect, lastCol, r == dgTrends->RowCount() - 1);
     DrawCell(p, s, fill, r == FSelTrendRow);
-    const TTrend* t = FProject->TrendAt(r - 2);
+    const TTrend* t = Project().TrendAt(r - 2);
     if (t == nullptr)
         return;
     if (c == 1) {
@@ -196,11 +216,11 @@ void TMainForm::DrawTrendsCell(QPainter& p, int c, int r, const QRect& rect) {
         DrawCellText(p, s, cell.Text);
 }
 
-void TMainForm::dgTrendsMouseDown(Qt::MouseButton button, QPoint pos) {
+void TTrendsPage::dgTrendsMouseDown(Qt::MouseButton button, QPoint pos) {
     int c = -1, r = -1;
     const bool onCell = dgTrends->MouseToCell(pos, &c, &r);
     bool editable = false;
-    if (!onCell || r < 2 || FProject->TrendAt(r - 2) == nullptr) {
+    if (!onCell || r < 2 || Project().TrendAt(r - 2) == nullptr) {
         FSelTrendRow = FSelTrendCol = -1;
     } else {
         editable = TrendsCell(c, r).Editable;
@@ -209,114 +229,217 @@ void TMainForm::dgTrendsMouseDown(Qt::MouseButton button, QPoint pos) {
     }
     dgTrends->Invalidate();
     if (button == Qt::LeftButton && editable) {
-        TTrend* t = FProject->TrendAt(r - 2);
+        TTrend* t = Project().TrendAt(r - 2);
         const QRect cellRect = dgTrends->CellRect(c, r);
         if (c <= kLastSlotCol) {
             PopupOutputs->popup(
                 dgTrends->viewport()->mapToGlobal(cellRect.bottomLeft() + QPoint(0, 1)));
         } else if (c == kRedControlCol) {
             t->SetRedControl(!t->RedControl());
-            FModified = true;
+            Context().SetModified();
         } else if (c == kGreenControlCol) {
             t->SetGreenControl(!t->GreenControl());
-            FModified = true;
+            Context().SetModified();
         } else {
             const int state = kTimeStates[c - kFirstTimeCol];
             const int trendRow = r - 2;
-            FInplace->OpenSpin(dgTrends->viewport(), TInplaceEditor::GridEditorRect(cellRect), 0,
-                               255, 1, t->GetTime(state), QStringLiteral("с"),
-                               [this, t, trendRow, state](int value) {
-                                   // The direction may have gone while the editor stayed open.
-                                   if (FProject->TrendAt(trendRow) != t)
-                                       return;
-                                   t->SetTime(state, static_cast<std::uint8_t>(value));
-                                   FModified = true;
-                                   dgTrends->Invalidate();
-                               });
+            Context().Inplace().OpenSpin(
+                dgTrends->viewport(), TInplaceEditor::GridEditorRect(cellRect), 0, 255, 1,
+                t->GetTime(state), QStringLiteral("с"), [this, t, trendRow, state](int value) {
+                    // The direction may have gone while the editor stayed open.
+                    if (Project().TrendAt(trendRow) != t)
+                        return;
+                    t->SetTime(state, static_cast<std::uint8_t>(value));
+                    Context().SetModified();
+                    dgTrends->Invalidate();
+                });
         }
     }
     dgTrends->Invalidate();
-    FScheme->SchemeSelectTrend(FSelTrendRow >= 2 ? FSelTrendRow - 2 : -1);
-    UpdateEditActions();
+    Context().Scheme().SchemeSelectTrend(FSelTrendRow >= 2 ? FSelTrendRow - 2 : -1);
+    emit EditStateChanged();
 }
 
-void TMainForm::Test1Click(TControllerOutput* output) {
+void TTrendsPage::Test1Click(TControllerOutput* output) {
     if (FSelTrendRow < 2 || FSelTrendCol < kFirstSlotCol || FSelTrendCol > kLastSlotCol)
         return;
     // Only a free output of this project (or none) may be bound.
-    if (output != nullptr && (!FProject->OwnsOutput(output) || output->Owner != nullptr))
+    if (output != nullptr && (!Project().OwnsOutput(output) || output->Owner != nullptr))
         return;
-    FProject->SetTrendOutput(FSelTrendRow - 2, FSelTrendCol - kFirstSlotCol, output);
-    FModified = true;
+    Project().SetTrendOutput(FSelTrendRow - 2, FSelTrendCol - kFirstSlotCol, output);
+    Context().SetModified();
     dgTrends->Invalidate();
-    UpdateEditActions();
+    emit EditStateChanged();
 }
 
-void TMainForm::N15Click(int tag) {
+void TTrendsPage::N15Click(int tag) {
     const int kind = KindOfCode(tag);
     if (kind < 0)
         return;
-    CloseInplaceEditor();
-    const int row = FProject->AddTrendGroup(kind);
+    Context().Inplace().Close();
+    const int row = Project().AddTrendGroup(kind);
     if (row < 0)
         return;
     FSelTrendRow = row + 2;
     FSelTrendCol = -1;
-    FScheme->SchemeTrendsAdded(row);
-    LayoutTrendsGrid();
-    FModified = true;
-    UpdateEditActions();
+    Context().Scheme().SchemeTrendsAdded(row);
+    Layout();
+    Context().SetModified();
+    emit EditStateChanged();
 }
 
-void TMainForm::DeleteSelectedTrendGroup() {
-    CloseInplaceEditor();
+void TTrendsPage::DeleteSelectedTrendGroup() {
+    Context().Inplace().Close();
     if (FSelTrendRow >= 2) {
         // The scheme drops the rows first; only a direction the model will
         // really delete may lose them.
-        const TTrend* t = FProject->TrendAt(FSelTrendRow - 2);
+        const TTrend* t = Project().TrendAt(FSelTrendRow - 2);
         if (t == nullptr || !t->IsEditable())
             return;
-        FScheme->SchemeTrendsRemoved(FSelTrendRow - 2);
-        FProject->DeleteTrendGroupOf(FSelTrendRow - 2);
+        Context().Scheme().SchemeTrendsRemoved(FSelTrendRow - 2);
+        Project().DeleteTrendGroupOf(FSelTrendRow - 2);
     }
     FSelTrendCol = -1;
-    if (!FProject->TrendGroupList().Empty()) {
-        if (FSelTrendRow - 2 >= FProject->TrendCount())
-            FSelTrendRow = FProject->TrendCount() + 1;
+    if (!Project().TrendGroupList().Empty()) {
+        if (FSelTrendRow - 2 >= Project().TrendCount())
+            FSelTrendRow = Project().TrendCount() + 1;
     } else {
         FSelTrendRow = -1;
     }
-    LayoutTrendsGrid();
+    Layout();
 }
 
-void TMainForm::SelectTrendRow(int row) {
-    const int gridRow = row >= 0 && row < FProject->TrendCount() ? row + 2 : -1;
+void TTrendsPage::SelectTrendRow(int row) {
+    const int gridRow = row >= 0 && row < Project().TrendCount() ? row + 2 : -1;
     if (gridRow == FSelTrendRow)
         return;
     FSelTrendRow = gridRow;
     dgTrends->Invalidate();
-    UpdateEditActions();
+    emit EditStateChanged();
 }
 
-TTrendGroup* TMainForm::AddLoadedTrendGroup(int kind) {
+TTrendGroup* TTrendsPage::AddLoadedTrendGroup(int kind) {
     const bool call = kind == kCallKind;
-    const int row = FProject->AddTrendGroup(kind);
+    const int row = Project().AddTrendGroup(kind);
     if (row < 0)
         return nullptr;
     FSelTrendRow = row + 2;
-    if (call) {
-        FCallPhasesEnabled = true;
-        FProject->EnableCallPhases(true);
-    }
-    FScheme->SchemeTrendsAdded(row);
+    if (call)
+        Project().EnableCallPhases(true);
+    Context().Scheme().SchemeTrendsAdded(row);
     FSelTrendCol = -1;
-    LayoutTrendsGrid();
-    if (call) {
-        LayoutPhasesGrid();
-        UpdateCallPhasesButton();
+    Layout();
+    if (call)
+        emit CallPhasesChanged();
+    return Project().TrendGroupOf(row);
+}
+
+void TTrendsPage::Reset() {
+    FSelTrendRow = FSelTrendCol = -1;
+    // A read project shows its last direction selected.
+    if (const int groups = Project().TrendGroupList().Count(); groups > 0)
+        FSelTrendRow = Project().FirstRowOf(Project().TrendGroupAt(groups - 1)) + 2;
+    RebuildOutputsMenu();
+    Layout();
+}
+
+void TTrendsPage::Refresh() {
+    dgTrends->Invalidate();
+}
+
+bool TTrendsPage::CanPlus() const {
+    return Project().HasFreeOutput();
+}
+
+bool TTrendsPage::CanMinus() const {
+    const TTrend* t = FSelTrendRow >= 2 ? Project().TrendAt(FSelTrendRow - 2) : nullptr;
+    return t != nullptr && t->IsEditable();
+}
+
+void TTrendsPage::Plus() {
+    // The menu does not wait; a dismissed menu counts as a command too.
+    Context().PopupPlusMenu(PopupAddTrends);
+    Context().SetModified();
+}
+
+void TTrendsPage::Minus() {
+    DeleteSelectedTrendGroup();
+    Context().SetModified();
+}
+
+void TTrendsPage::ControllersChanged() {
+    RebuildOutputsMenu();
+}
+
+// One submenu per controller; the captions (numbers and output names) are
+// made afresh whenever the controllers change.
+void TTrendsPage::RebuildOutputsMenu() {
+    PopupOutputs->clear();
+    for (QMenu* sub : PopupOutputs->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
+        delete sub;
+    const auto& list = Project().ControllerList();
+    if (list.Empty())
+        return;
+    QAction* none = PopupOutputs->addAction(QStringLiteral("[Нет]"));
+    none->setData(QVariant::fromValue<quintptr>(0));
+    connect(none, &QAction::triggered, this, [this] { Test1Click(nullptr); });
+    PopupOutputs->addSeparator();
+    for (int i = 0; i < list.Count(); ++i) {
+        TController* c = list[i];
+        if (c->Outputs.Empty())
+            continue;
+        auto* sub = new QMenu(PopupOutputs);
+        sub->setObjectName(QStringLiteral("PopupOutputsController"));
+        TMenuStyle::Apply(sub);
+        sub->setTitle(
+            QStringLiteral("%1. %2").arg(i + 1).arg(QString::fromStdString(c->Model->Caption)));
+        sub->menuAction()->setData(QVariant::fromValue(reinterpret_cast<quintptr>(c)));
+        PopupOutputs->addMenu(sub);
+        // Universal outputs first, then red, yellow and green ones.
+        auto group = [](const TControllerOutput* o) {
+            const std::uint8_t f = o->ModelOutput->Flags;
+            if ((f & ofUniversal) == ofUniversal)
+                return 0;
+            if (f & ofRed)
+                return 1;
+            if (f & ofGreen)
+                return 3;
+            return 2;
+        };
+        for (int g = 0; g < 4; ++g)
+            for (TControllerOutput* o : c->Outputs) {
+                if (group(o) != g)
+                    continue;
+                QAction* a = sub->addAction(TrendMenuIcon(OutputImageIndex(o->ModelOutput->Flags)),
+                                            QString::fromStdString(Project().OutputName(o)));
+                a->setData(QVariant::fromValue(reinterpret_cast<quintptr>(o)));
+                connect(a, &QAction::triggered, this, [this, o] { Test1Click(o); });
+            }
     }
-    cbUseRedBlink->setEnabled(FCallPhasesEnabled);
-    return FProject->TrendGroupOf(row);
+}
+
+void TTrendsPage::Layout() {
+    const int trends = Project().TrendCount();
+    TGridLayout l;
+    l.Left = 8;
+    l.Top = 14;
+    l.Rows = trends + 2;
+    l.Cols = 17;
+    l.FixedRows = trends > 0 ? 2 : 0;
+    l.HomeWhenFits = false;
+    const TGridSize s = LayoutGrid(dgTrends, rect(), l);
+    if (!s.HorzBar)
+        dgTrends->SetLeftCol(0);
+    // The selected row stays in view.
+    if (!s.VertBar) {
+        dgTrends->SetTopRow(0);
+    } else if (FSelTrendRow >= 2) {
+        if (FSelTrendRow < dgTrends->TopRow())
+            dgTrends->SetTopRow(FSelTrendRow);
+        else if (FSelTrendRow >= dgTrends->TopRow() + dgTrends->VisibleRowCount())
+            dgTrends->SetTopRow(FSelTrendRow - dgTrends->VisibleRowCount() + 1);
+    }
+    dgTrends->Invalidate();
 }
 
 } // namespace tralcon
