@@ -17,6 +17,11 @@ class TApplication : public QApplication {
 
     bool notify(QObject* receiver, QEvent* event) override;
 
+    // Qt's own texts (file dialogs, standard buttons) in Russian, as every
+    // other text of the program; false when the translation is not
+    // installed, and the texts stay English.
+    static bool InstallQtTranslation(QCoreApplication& app);
+
     // Shows an escaped exception's message; the standard error box unless
     // replaced.
     std::function<void(const QString& message)> OnException;

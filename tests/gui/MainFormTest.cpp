@@ -14,6 +14,7 @@
 #include "widgets/vxEdit.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -110,6 +111,7 @@ class MainFormTest : public QObject {
     void exportReportsAnImageTooLarge();
     void programmingGoesThroughTheLibrary();
     void escapedExceptionIsShownAndTheProgramGoesOn();
+    void qtOwnTextsAreRussian();
 };
 
 void MainFormTest::startupWithBundledCatalogue() {
@@ -1051,6 +1053,29 @@ class TThrowingObject : public QObject {
     }
 };
 } // namespace
+
+void MainFormTest::qtOwnTextsAreRussian() {
+    // The application object installed Qt's translation at start-up.
+    auto cyrillic = [](const QString& t) {
+        return std::any_of(t.begin(), t.end(),
+                           [](QChar c) { return c.script() == QChar::Script_Cyrillic; });
+    };
+    QFileDialog dlg(nullptr, QStringLiteral("Открытие проекта"));
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    const QList<QPushButton*> buttons = dlg.findChildren<QPushButton*>();
+    QVERIFY(!buttons.isEmpty());
+    for (const QPushButton* b : buttons)
+        if (!b->text().isEmpty())
+            QVERIFY2(cyrillic(b->text()), qPrintable(b->text()));
+    const QList<QLabel*> labels = dlg.findChildren<QLabel*>();
+    QVERIFY(std::any_of(labels.begin(), labels.end(),
+                        [&](const QLabel* l) { return cyrillic(l->text()); }));
+    QMessageBox box(QMessageBox::Question, QString(), QString(),
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    // "OK" stays "OK" in Russian too.
+    QVERIFY2(cyrillic(box.button(QMessageBox::Cancel)->text()),
+             qPrintable(box.button(QMessageBox::Cancel)->text()));
+}
 
 void MainFormTest::escapedExceptionIsShownAndTheProgramGoesOn() {
     auto* app = qobject_cast<TApplication*>(qApp);
