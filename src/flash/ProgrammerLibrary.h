@@ -1,7 +1,8 @@
 #pragma once
 // The programmer library (libSerlink.so), loaded from the program's folder
-// for one programming run and released after it, so every run starts from
-// the library's initial state.
+// for a programming run. Once used, the library keeps itself loaded for the
+// rest of the process (Qt holds objects it made); each call still starts
+// from a fresh window and fresh protocol state.
 
 #include "flash/FlashImage.h"
 
@@ -20,7 +21,8 @@ std::string ProgrammerLibraryPath(const std::string& dir);
 bool SerlinkAvailable();
 bool SerlinkAvailable(const std::string& programDir);
 
-// A loaded library and its entry points; released when destroyed.
+// A loaded library and its entry points; the handle is closed when this is
+// destroyed, though a library that has run stays in memory.
 class TProgrammerLibrary {
   public:
     explicit TProgrammerLibrary(const std::string& path);

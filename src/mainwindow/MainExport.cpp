@@ -47,8 +47,9 @@ void TMainForm::ProgramController(const TController* controller) {
     const int index = FProject->ControllerList().IndexOf(controller);
     if (index < 0)
         return;
-    // Loaded for this run only, so every run starts from the library's
-    // initial state; without the library or its entry nothing happens. The
+    // Each call starts from the library's initial state (a fresh window and
+    // protocol), though the library stays loaded once it has run; without
+    // the library or its entry nothing happens. The
     // image is built only once the library is there. The result code is not
     // used: the library's window has told the user.
     const TProgrammerLibrary library(ProgrammerLibraryPath(FEnv.ProgramDir));

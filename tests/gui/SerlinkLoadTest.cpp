@@ -1,5 +1,6 @@
-// The programmer library as the configurator uses it: loaded for each run,
-// its window closed by the user, released again, and the program goes on.
+// The programmer library as the configurator uses it: opened for each run,
+// its window closed by the user, the handle closed again (the library keeps
+// itself loaded), and the program goes on.
 
 #include "flash/ProgrammerLibrary.h"
 
@@ -13,7 +14,7 @@ using namespace tralcon;
 class SerlinkLoadTest : public QObject {
     Q_OBJECT
   private slots:
-    void eachRunLoadsAndReleasesTheLibrary() {
+    void eachRunStartsAfreshInTheLoadedLibrary() {
         QVERIFY(SerlinkAvailable(SERLINK_DIR));
         for (int run = 0; run < 3; ++run) {
             QString title;

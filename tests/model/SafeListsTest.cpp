@@ -40,15 +40,26 @@ TEST(TSafeObjList, OwningListFreesOnDeleteRemoveClearAndDestruction) {
 }
 
 TEST(TSafeObjList, ReferencingListNeverFrees) {
-    Tracked a, b;
+    Tracked::Alive = 0;
     {
-        TSafeObjList<Tracked> list(false);
-        list.Add(&a);
-        list.Add(&b);
-        list.Delete(0);
-        list.Clear();
+        auto* a = new Tracked;
+        auto* b = new Tracked;
+        {
+            TSafeObjList<Tracked> list(false);
+            list.Add(a);
+            list.Add(b);
+            list.Delete(0);
+            EXPECT_EQ(Tracked::Alive, 2);
+            list.Add(a);
+            list.Clear();
+            EXPECT_EQ(Tracked::Alive, 2);
+            list.Add(a);
+        } // destroyed while holding one
+        EXPECT_EQ(Tracked::Alive, 2);
+        delete a;
+        delete b;
     }
-    SUCCEED(); // a double free of stack objects would have crashed
+    EXPECT_EQ(Tracked::Alive, 0);
 }
 
 TEST(TSafeObjList, RefusedDuplicateLeavesOneEntryAndRemoveEmpties) {

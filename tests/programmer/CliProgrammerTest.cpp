@@ -4,6 +4,7 @@
 #include "cli/Cli.h"
 #include "platform/FileIO.h"
 #include "programmer/sim/ControllerSim.h"
+#include "support/ControllerSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -25,13 +26,6 @@ CliRun Cli(const std::vector<std::string>& args) {
     return {status, out.str(), err.str()};
 }
 
-sim::TSimOptions QuickSim() {
-    sim::TSimOptions o;
-    o.Gap = 2ms;
-    o.HelloInterval = 100ms;
-    return o;
-}
-
 TEST(CliProgrammer, ReadWritesTheFlashToAFile) {
     TempDir dir;
     sim::TSimOptions o = QuickSim();
@@ -47,21 +41,14 @@ TEST(CliProgrammer, ReadWritesTheFlashToAFile) {
 
 TEST(CliProgrammer, ClockReadAndSet) {
     sim::TSimOptions o = QuickSim();
-    std::tm example{};
-    example.tm_year = 108;
-    example.tm_mon = 2;
-    example.tm_mday = 10;
-    example.tm_hour = 16;
-    example.tm_min = 21;
-    example.tm_sec = 48;
-    o.Clock = example;
+    o.Clock = ExampleTime();
     o.FreezeClock = true;
     sim::TControllerSim sim(o);
     sim.Start();
     CliRun read = Cli({"clock", "--port", sim.DevicePath()});
     ASSERT_EQ(read.Status, 0) << read.Err;
-    EXPECT_EQ(read.Out, "Установка связи\nСвязь установлена\nИдет чтение времени контроллера\n"
-                        "Время в НВТ: 10.03.2008 16:21:48 Понедельник\n");
+    EXPECT_EQ(read.Out, "Установка связи\nСвязь установлена\nИдет чтение времени контроллера\n" +
+                            std::string(kExampleClockText) + "\n");
 
     CliRun set = Cli({"clock", "--port", sim.DevicePath(), "--set"});
     ASSERT_EQ(set.Status, 0) << set.Err;

@@ -6,6 +6,7 @@
 #include "TestUtil.h"
 #include "programmer/ProgSession.h"
 #include "programmer/sim/ControllerSim.h"
+#include "support/ControllerSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -26,35 +27,11 @@ using sim::TControllerSim;
 using sim::TSimOptions;
 using Bytes = std::vector<std::uint8_t>;
 
-std::tm ExampleTime() {
-    std::tm t{};
-    t.tm_year = 108;
-    t.tm_mon = 2;
-    t.tm_mday = 10;
-    t.tm_hour = 16;
-    t.tm_min = 21;
-    t.tm_sec = 48;
-    t.tm_wday = 1;
-    return t;
-}
-
-const char* const kExampleText = "Время в НВТ: 10.03.2008 16:21:48 Понедельник";
-
 Bytes Image(std::size_t n, std::uint8_t seed) {
     Bytes image(n);
     for (std::size_t i = 0; i < n; ++i)
         image[i] = std::uint8_t(seed + i * 11 + (i >> 8));
     return image;
-}
-
-// Quick defaults for the emulated controller: it greets and repeats itself
-// well within the shortened time-outs.
-TSimOptions QuickSim() {
-    TSimOptions o;
-    o.Gap = 2ms;
-    o.HelloInterval = 100ms;
-    o.ResendAfter = 300ms;
-    return o;
 }
 
 struct Outcome {
@@ -177,7 +154,7 @@ TEST(EndToEnd, ClockBothWays) {
     Outcome read;
     read.Result = ControllerClock(Options(sim.DevicePath(), read), false);
     EXPECT_TRUE(read.Result.Succeeded);
-    EXPECT_EQ(read.Result.Status, kExampleText);
+    EXPECT_EQ(read.Result.Status, kExampleClockText);
     EXPECT_TRUE(read.Has("Идет чтение времени контроллера"));
     EXPECT_EQ(read.Result.ResultCode, 3);
 
@@ -195,7 +172,7 @@ TEST(EndToEnd, ClockBothWays) {
     set.Result = ControllerClock(options, true);
     EXPECT_TRUE(set.Result.Succeeded);
     EXPECT_TRUE(set.Has("Запись времени в контроллер"));
-    EXPECT_EQ(set.Result.Status, kExampleText);
+    EXPECT_EQ(set.Result.Status, kExampleClockText);
     const Bytes example{0xD3, 0x08, 0x88, 0x30, 0x15, 0x10, 0x00, 0x09, 0x02, 0x08, 0xCB};
     const auto frames = sim2.ReceivedFrames();
     EXPECT_NE(std::find(frames.begin(), frames.end(), example), frames.end());
@@ -435,7 +412,7 @@ TEST(SimulatorProgram, ClockAndSilenceSwitches) {
         {"--clock", "2008-03-10 16:21:48", "--freeze-clock", "--hello-interval", "100"});
     Outcome run;
     run.Result = ControllerClock(Options(clock.Path(), run), false);
-    EXPECT_EQ(run.Result.Status, kExampleText);
+    EXPECT_EQ(run.Result.Status, kExampleClockText);
 
     SimProcess silent({"--no-hello"});
     Outcome none;

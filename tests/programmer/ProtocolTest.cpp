@@ -1,4 +1,5 @@
 #include "ProgrammerFakes.h"
+#include "support/ControllerSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -84,14 +85,7 @@ TEST(Frames, ScanSkipsWhatIsNotAFrame) {
 // ---- Clock ----
 
 TEST(ControllerClock, FieldsOfTheExampleDate) {
-    std::tm t{};
-    t.tm_year = 108; // 2008
-    t.tm_mon = 2;
-    t.tm_mday = 10;
-    t.tm_hour = 16;
-    t.tm_min = 21;
-    t.tm_sec = 48;
-    t.tm_wday = 1; // Monday
+    std::tm t = ExampleTime();
     const TClockFields c = ClockFieldsFromTm(t);
     const std::array<std::uint8_t, 7> expected = {0x30, 0x15, 0x10, 0x00, 0x09, 0x02, 0x08};
     EXPECT_EQ(ClockBytes(c), expected);

@@ -24,13 +24,13 @@ CliRun Cli(const std::vector<std::string>& args) {
 
 // The sample crossroad and its controller's image, made by the tool itself.
 struct TSample {
-    TTempDir Dir;
+    TempDir Dir;
     std::string Project = Dir.File("Sample.NVT");
     Bytes Image;
     TSample() {
         EXPECT_EQ(Cli({"sample", "-o", Project}).Status, 0);
         EXPECT_EQ(Cli({"image", Project, "--controller", "0", "-o", Dir.File("k0.bin")}).Status, 0);
-        const std::string bytes = ReadText(Dir.File("k0.bin"));
+        const std::string bytes = ReadBytes(Dir.File("k0.bin"));
         Image.assign(bytes.begin(), bytes.end());
     }
 };

@@ -87,7 +87,7 @@ TModalDriver::TStep WaitForEnd(const QString& text) {
 
 // Every test gets a settings file of its own, offering the given device.
 struct TSettings {
-    TTempDir Dir;
+    TempDir Dir;
     std::string Path = Dir.File("NVT-3.ini");
     explicit TSettings(const std::string& devices, const std::string& more = "") {
         WriteSettings(Path, devices, more);
@@ -172,7 +172,7 @@ void EntryTest::ClosingUntouchedReturnsNotDone() {
         // Nothing was sent; closing kept the settings where they were asked
         // to be.
         QCOMPARE(sim.Stats().Requests, 0);
-        QVERIFY(ReadText(settings.Path).find("BaudRate=10417") != std::string::npos);
+        QVERIFY(ReadBytes(settings.Path).find("BaudRate=10417") != std::string::npos);
     }
 }
 

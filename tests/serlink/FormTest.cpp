@@ -47,7 +47,7 @@ std::string ReadKey(const std::string& path, const char* key) {
 // A window for writing (or reading) with the settings file in a folder of
 // its own, offering the given devices.
 struct TWindow {
-    TTempDir Dir;
+    TempDir Dir;
     std::string Settings = Dir.File("NVT-3.ini");
     std::unique_ptr<TForm1> Form;
 
@@ -150,9 +150,9 @@ void FormTest::ControlsTextsAndHelpContexts() {
 
 void FormTest::PortListOffersTheDevicesThatOpen() {
     sim::TControllerSim a(QuickSim()), b(QuickSim()), held(QuickSim());
-    TTempDir dir;
+    TempDir dir;
     const std::string notATty = dir.File("plain-file");
-    WriteText(notATty, "x");
+    WriteBytes(notATty, "x");
     // A port another user holds is not offered.
     TComm32 other;
     other.SetCommPort(held.DevicePath());
@@ -223,12 +223,12 @@ void FormTest::SettingsAreReadOnShowAndWrittenOnClose() {
     QCOMPARE(ReadKey(w.Settings, "BaudRate"), std::string("9600"));
     QCOMPARE(ReadKey(w.Settings, "Parity"), std::string("2"));
     // The rest of the file stays: the devices and the configurator's section.
-    QVERIFY(ReadText(w.Settings).find("[Recent]\r\nFile1=/x/Cross.NVT") != std::string::npos);
+    QVERIFY(ReadBytes(w.Settings).find("[Recent]\r\nFile1=/x/Cross.NVT") != std::string::npos);
     QCOMPARE(ReadKey(w.Settings, "Devices"), a.DevicePath() + ";" + b.DevicePath());
 
     // Defaults without a file, and a file is made on closing; values the
     // controls cannot take fall back to something they can.
-    TTempDir dir;
+    TempDir dir;
     const std::string fresh = dir.File("sub/NVT-3.ini");
     TForm1 g(fresh);
     g.FillPortList();

@@ -36,17 +36,17 @@ class TScriptedRun {
         ::unsetenv(serlink::kAutoRunEnv);
         ::unsetenv(serlink::kCloseAfterEnv);
     }
-    std::string Settings() const { return ReadText(FSettings); }
+    std::string Settings() const { return ReadBytes(FSettings); }
 
   private:
-    TTempDir FDir;
+    TempDir FDir;
     std::string FSettings = FDir.File("NVT-3.ini");
 };
 
 TEST(SerlinkLibrary, LiesBesideTheProgram) {
     EXPECT_TRUE(SerlinkAvailable());
     EXPECT_EQ(ProgrammerLibraryPath(ProgramDir()), ProgramDir() + "/libSerlink.so");
-    TTempDir empty;
+    TempDir empty;
     EXPECT_FALSE(SerlinkAvailable(empty.Path()));
 }
 
@@ -106,7 +106,7 @@ TEST(SerlinkLibrary, ImportDataReadsTheFlash) {
 }
 
 TEST(SerlinkLibrary, NothingHappensWithoutTheLibraryOrItsEntry) {
-    TTempDir dir;
+    TempDir dir;
     EXPECT_EQ(ProgramController(Image(10, 1), dir.Path()), std::nullopt);
 
     // A library of that name without ExportData.
@@ -118,8 +118,8 @@ TEST(SerlinkLibrary, NothingHappensWithoutTheLibraryOrItsEntry) {
     EXPECT_NE(library.Error().find("ExportData"), std::string::npos);
 
     // A file that is no library.
-    TTempDir other;
-    WriteText(ProgrammerLibraryPath(other.Path()), "not a library");
+    TempDir other;
+    WriteBytes(ProgrammerLibraryPath(other.Path()), "not a library");
     EXPECT_EQ(ProgramController(Image(10, 1), other.Path()), std::nullopt);
 }
 

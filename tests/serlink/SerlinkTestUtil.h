@@ -1,8 +1,11 @@
 #pragma once
 // Shared by the programmer window tests: a temporary folder, the window's
-// settings file, images, and a quick emulated controller.
+// settings file and images; the emulated controller's settings are shared
+// with the other controller tests.
 
+#include "TestUtil.h"
 #include "programmer/sim/ControllerSim.h"
+#include "support/ControllerSupport.h"
 
 #include <algorithm>
 #include <chrono>
@@ -19,42 +22,10 @@ namespace tralcon::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class TTempDir {
-  public:
-    TTempDir() {
-        std::string tmpl =
-            (std::filesystem::temp_directory_path() / "tralcon-serlink-XXXXXX").string();
-        if (::mkdtemp(tmpl.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        FPath = tmpl;
-    }
-    ~TTempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(FPath, ec);
-    }
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-    const std::string& Path() const { return FPath; }
-    std::string File(const std::string& name) const { return FPath + "/" + name; }
-
-  private:
-    std::string FPath;
-};
-
-inline std::string ReadText(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-inline void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream f(path, std::ios::binary);
-    f << text;
-}
-
 // A "Programmator" section naming the devices to offer, then any other keys.
 inline void WriteSettings(const std::string& path, const std::string& devices,
                           const std::string& more = "") {
-    WriteText(path, "[Programmator]\r\nDevices=" + devices + "\r\n" + more);
+    WriteBytes(path, "[Programmator]\r\nDevices=" + devices + "\r\n" + more);
 }
 
 inline Bytes Image(std::size_t n, std::uint8_t seed) {
@@ -78,28 +49,6 @@ inline Bytes ExpectedFlash(const Bytes& image) {
 inline Bytes FlashOf(const sim::TControllerSim& sim) {
     const auto flash = sim.Flash();
     return Bytes(flash.begin(), flash.end());
-}
-
-// Greets and repeats itself often, answers at once.
-inline sim::TSimOptions QuickSim() {
-    using namespace std::chrono_literals;
-    sim::TSimOptions o;
-    o.Gap = 1ms;
-    o.HelloInterval = 100ms;
-    o.ResendAfter = 300ms;
-    return o;
-}
-
-inline std::tm ExampleTime() {
-    std::tm t{};
-    t.tm_year = 108;
-    t.tm_mon = 2;
-    t.tm_mday = 10;
-    t.tm_hour = 16;
-    t.tm_min = 21;
-    t.tm_sec = 48;
-    t.tm_wday = 1;
-    return t;
 }
 
 } // namespace tralcon::test
