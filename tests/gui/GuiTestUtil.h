@@ -55,21 +55,29 @@ class TFakeDialogs : public TMainDialogs {
         return c;
     }
     std::optional<QString> OpenFileName(QWidget*, const TFileDialogSpec&, const QString&) override {
-        if (OpenAnswers.empty())
-            return std::nullopt;
-        auto a = OpenAnswers.front();
-        OpenAnswers.pop_front();
-        return a;
+        return Take(OpenAnswers);
     }
     std::optional<QString> SaveFileName(QWidget*, const TFileDialogSpec& spec,
                                         const QString& current) override {
         SaveSpecs << spec;
         SaveOffered << current;
-        if (SaveAnswers.empty())
+        return Take(SaveAnswers);
+    }
+
+  private:
+    // The next answer; none (cancelled) once they run out. The name is
+    // copied out of the answer only when it holds one: copying the optional
+    // itself makes an optimising GCC 12 warn falsely about an uninitialised
+    // string.
+    static std::optional<QString> Take(std::deque<std::optional<QString>>& answers) {
+        if (answers.empty() || !answers.front().has_value()) {
+            if (!answers.empty())
+                answers.pop_front();
             return std::nullopt;
-        auto a = SaveAnswers.front();
-        SaveAnswers.pop_front();
-        return a;
+        }
+        QString name = *answers.front();
+        answers.pop_front();
+        return name;
     }
 };
 

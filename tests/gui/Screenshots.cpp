@@ -2,6 +2,7 @@
 //   gui_screenshots OUTPUT_DIR [PROJECT.NVT]
 // Not a test; run it offscreen or under Xvfb.
 
+#include "app/Application.h"
 #include "mainwindow/About.h"
 #include "mainwindow/ActionImages.h"
 #include "mainwindow/ControllersPage.h"
@@ -14,9 +15,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 
 using namespace tralcon;
@@ -45,6 +48,7 @@ QImage ImageSheet(QPixmap (*image)(int), int count, QSize size) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    TApplication::InstallQtTranslation(app);
     const QStringList args = QCoreApplication::arguments();
     const QString out = args.size() > 1 ? args[1] : QStringLiteral("/tmp");
     TMainFormEnv env;
@@ -118,6 +122,30 @@ int main(int argc, char** argv) {
     }
     form.TrendsPage()->PopupOutputs->grab().save(QStringLiteral("%1/tralcon-outputs.png").arg(out));
     form.TrendsPage()->PopupOutputs->close();
+    // Menus under the buttons that opened them, and the open dialog, as the
+    // whole screen shows them.
+    auto screenShot = [&](const QString& name) {
+        QApplication::processEvents();
+        QTest::qWait(100);
+        if (QGuiApplication::platformName() == QLatin1String("xcb") && form.screen() != nullptr)
+            form.screen()->grabWindow(0).save(QStringLiteral("%1/%2.png").arg(out, name));
+    };
+    form.ActivatePage(pgTrends);
+    form.actPlus->trigger();
+    screenShot(QStringLiteral("tralcon-plus-menu"));
+    form.TrendsPage()->PopupAddTrends->close();
+    form.actNew->trigger();
+    screenShot(QStringLiteral("tralcon-new-menu"));
+    form.PopupModels->close();
+    QFileDialog open(&form, QStringLiteral("Открытие проекта"));
+    open.setOption(QFileDialog::DontUseNativeDialog);
+    open.setNameFilter(QStringLiteral("Проекты НВТ-3 (*.NVT)"));
+    open.setDirectory(QStringLiteral(TRALCON_SOURCE_DIR "/data/examples"));
+    open.show();
+    screenShot(QStringLiteral("tralcon-open-dialog"));
+    open.grab().save(QStringLiteral("%1/tralcon-open-dialog-window.png").arg(out));
+    open.close();
+
     form.ActivatePage(pgControllers);
     form.About->show();
     QApplication::processEvents();
