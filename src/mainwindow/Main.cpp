@@ -161,6 +161,8 @@ void TMainForm::BuildPages() {
             &TMainForm::UpdateCaption);
     connect(FTrendsPage, &TTrendsPage::CallPhasesChanged, FPhasesPage,
             &TPhasesPage::ShowCallPhases);
+    connect(FPhasesPage, &TPhasesPage::CallPhasesSwitched, FTrendsPage,
+            &TTrendsPage::CallPhasesSwitched);
 }
 
 void TMainForm::FormCreate() {

@@ -1,11 +1,15 @@
 #include "mainwindow/PhaseRowsPainter.h"
 
+#include "mainwindow/ActionImages.h"
 #include "mainwindow/MainPage.h"
+#include "mainwindow/PhaseImages.h"
 #include "model/Project.h"
 #include "widgets/CellDraw.h"
 #include "widgets/DrawGrid.h"
+#include "widgets/InplaceEditor.h"
 
 #include <QPainter>
+#include <QPixmapCache>
 
 namespace tralcon {
 
@@ -19,6 +23,17 @@ const QColor kCallSectionColor(255, 255, 221);
 const QColor kWorkingSectionColor(234, 255, 234);
 const QColor kPhasesTitleColor(234, 234, 255);
 const QColor kCyclesTitleColor(239, 234, 255);
+
+// The marker over a signal that is released together with one it
+// conflicts with.
+QPixmap ConflictMarker() {
+    QPixmap pm;
+    if (!QPixmapCache::find(QStringLiteral("tralcon-conflict-marker"), &pm)) {
+        pm = AnchorImage(2);
+        QPixmapCache::insert(QStringLiteral("tralcon-conflict-marker"), pm);
+    }
+    return pm;
+}
 
 QString TitleText(const TProject& project, int row, TPhaseRowsTable table) {
     static const char* const titles[kPhaseRowsTitleRows] = {"Цикл", "Такт", "Время", "Фазы",
@@ -87,7 +102,8 @@ void DrawPhaseRowsCell(QPainter& p, const TProject& project, const TDrawGrid* g,
     mono.setBold(true);
     switch (r) {
     case 1:
-        DrawCellText(p, pr, Q(project.RowStepText(row, expanded)), Qt::black, &mono);
+        // "12*…13*" is wider than a column in the desktop's fonts.
+        DrawFittedCellText(p, pr, Q(project.RowStepText(row, expanded)), Qt::black, mono);
         break;
     case 2:
         DrawCellText(p, pr, QString::number(project.RowStartTime(row, expanded, -1)), Qt::black,
@@ -101,12 +117,36 @@ void DrawPhaseRowsCell(QPainter& p, const TProject& project, const TDrawGrid* g,
         DrawCellText(p, pr, QString::number(project.RowDuration(row, expanded)));
         break;
     default:
-        if (cycles && project.CycleAt(r - kPhaseRowsTitleRows) != nullptr)
+        if (!cycles) {
+            const int trendRow = r - kPhaseRowsTitleRows;
+            const QPixmap image =
+                PhaseImage(PhaseImageIndex(project.RowSignal(row, trendRow, expanded)));
+            if (!image.isNull())
+                p.drawPixmap(rect.adjusted(1, 1, -1, -1), image);
+            if (project.RowConflict(row, trendRow, expanded))
+                DrawCellImage(p, rect, ConflictMarker());
+        } else if (project.CycleAt(r - kPhaseRowsTitleRows) != nullptr)
             DrawCellText(
                 p, pr,
                 QString::number(project.RowCycleDuration(row, r - kPhaseRowsTitleRows, false)));
         break;
     }
+}
+
+void OpenPhaseMinTimeEditor(TPageContext& context, TDrawGrid* grid, const QRect& cell,
+                            TPhase* phase) {
+    TProject& project = context.Project();
+    context.Inplace().OpenSpin(
+        grid->viewport(), TInplaceEditor::GridEditorRect(cell), 1, project.MinCycleTime(phase), 1,
+        phase->MinTime(), QStringLiteral("с"), [&context, grid, phase](int value) {
+            TProject& p = context.Project();
+            // The phase may have gone while the editor stayed open.
+            if (!p.PhaseList().Contains(phase) && !p.CallPhaseList().Contains(phase))
+                return;
+            p.SetPhaseMinTime(phase, static_cast<std::uint8_t>(value));
+            context.SetModified();
+            grid->Invalidate();
+        });
 }
 
 } // namespace tralcon

@@ -9,6 +9,8 @@ class QRect;
 namespace tralcon {
 
 class TDrawGrid;
+class TPageContext;
+class TPhase;
 class TProject;
 
 enum class TPhaseRowsTable { Phases, Cycles };
@@ -22,5 +24,11 @@ constexpr int kPhaseRowsTitleRows = 5;
 // selected: the cell takes the selected look.
 void DrawPhaseRowsCell(QPainter& p, const TProject& project, const TDrawGrid* g, int col, int row,
                        const QRect& rect, bool expanded, TPhaseRowsTable table, bool selected);
+
+// The in-place editor of a phase's minimum time over the grid's cell: 1 up
+// to the phase's shortest cycle duration. Every change is written at once
+// (cycle durations below it are raised) and the grid repainted.
+void OpenPhaseMinTimeEditor(TPageContext& context, TDrawGrid* grid, const QRect& cell,
+                            TPhase* phase);
 
 } // namespace tralcon

@@ -13,7 +13,6 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QPainter>
-#include <QPainterPath>
 
 namespace tralcon {
 
@@ -50,23 +49,6 @@ QColor ColumnColor(int col) {
 
 // Row 1 of the header: one picture per column (none under "№" and "Тип").
 constexpr int kHeaderImages[17] = {-1, -1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 2, 12, 13, 14, 15, 16};
-
-// A check mark, 12 points high, centred in the cell; the green one is drawn
-// heavier so the two read apart even without colour.
-void DrawControlMark(QPainter& p, const QRect& cell, bool green) {
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing);
-    const QPointF c = QRectF(cell).center();
-    QPainterPath mark;
-    mark.moveTo(c + QPointF(-4.5, 0));
-    mark.lineTo(c + QPointF(-1.5, 3.5));
-    mark.lineTo(c + QPointF(4.5, -4));
-    p.setPen(QPen(green ? kGreenMarkColor : kRedMarkColor, green ? 2.6 : 1.8, Qt::SolidLine,
-                  Qt::SquareCap, Qt::MiterJoin));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(mark);
-    p.restore();
-}
 
 } // namespace
 
@@ -211,7 +193,10 @@ void TTrendsPage::DrawTrendsCell(QPainter& p, int c, int r, const QRect& rect) {
     }
     const TTrendsCell cell = TrendsCell(c, r);
     if (cell.Mark != TControlMark::None)
-        DrawControlMark(p, s, cell.Mark == TControlMark::Green);
+        // The green mark is drawn heavier, so the two read apart even
+        // without colour.
+        DrawCheckMark(p, s, cell.Mark == TControlMark::Green ? kGreenMarkColor : kRedMarkColor,
+                      cell.Mark == TControlMark::Green ? 2.6 : 1.8);
     else
         DrawCellText(p, s, cell.Text);
 }
@@ -332,6 +317,22 @@ TTrendGroup* TTrendsPage::AddLoadedTrendGroup(int kind) {
     if (call)
         emit CallPhasesChanged();
     return Project().TrendGroupOf(row);
+}
+
+void TTrendsPage::CallPhasesSwitched(bool on) {
+    const TProject& p = Project();
+    if (on) {
+        for (int row = 0; row < p.TrendCount(); ++row)
+            if (p.TrendAt(row) == p.CallTrend())
+                FSelTrendRow = row + 2;
+    } else if (p.TrendGroupList().Empty()) {
+        FSelTrendRow = -1;
+    } else if (FSelTrendRow - 2 >= p.TrendCount()) {
+        FSelTrendRow = p.TrendCount() + 1;
+    }
+    FSelTrendCol = -1;
+    Layout();
+    emit EditStateChanged();
 }
 
 void TTrendsPage::Reset() {

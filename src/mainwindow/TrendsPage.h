@@ -33,6 +33,9 @@ class TTrendsPage : public TMainPage {
     // A direction of the kind's class, selected; the call kind switches call
     // phases on. None for an unknown kind.
     TTrendGroup* AddLoadedTrendGroup(int kind);
+    // Call phases were switched on (the call direction's row is selected)
+    // or off (the selection stays within the rows left).
+    void CallPhasesSwitched(bool on);
     // The scheme window's tree moved to a signal row (-1 for none).
     void SelectTrendRow(int row);
     // Grid rows (signal row + 2), -1 for none.

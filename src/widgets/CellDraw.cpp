@@ -1,6 +1,7 @@
 #include "widgets/CellDraw.h"
 
 #include <QPainter>
+#include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
@@ -132,6 +133,31 @@ void DrawCellImage(QPainter& p, const QRect& r, const QPixmap& image) {
     const QSize s = image.deviceIndependentSize().toSize();
     p.drawPixmap(r.left() + (r.width() - s.width()) / 2, r.top() + (r.height() - s.height()) / 2,
                  image);
+}
+
+void DrawCheckMark(QPainter& p, const QRect& cell, const QColor& color, double penWidth) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF c = QRectF(cell).center();
+    QPainterPath mark;
+    mark.moveTo(c + QPointF(-4.5, 0));
+    mark.lineTo(c + QPointF(-1.5, 3.5));
+    mark.lineTo(c + QPointF(4.5, -4));
+    p.setPen(QPen(color, penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(mark);
+    p.restore();
+}
+
+void DrawFittedCellText(QPainter& p, const QRect& r, const QString& text, const QColor& color,
+                        const QFont& font) {
+    // Pixel sizes, so the fit does not depend on the screen's resolution.
+    QFont f = font;
+    int px = std::max(6, QFontInfo(font).pixelSize());
+    f.setPixelSize(px);
+    while (px > 6 && QFontMetrics(f).horizontalAdvance(text) > r.width() - 4)
+        f.setPixelSize(--px);
+    DrawCellText(p, r, text, color, &f);
 }
 
 } // namespace tralcon

@@ -51,6 +51,15 @@ void DrawFramedCell(QPainter& p, const QRect& r);
 // and pen come back as they were.
 void DrawCellText(QPainter& p, const QRect& r, const QString& text, const QColor& color = Qt::black,
                   const QFont* font = nullptr);
+// A check mark centred in the cell, about 12 points high (the programs'
+// stand-in for the symbol font's check mark).
+void DrawCheckMark(QPainter& p, const QRect& cell, const QColor& color, double penWidth = 1.8);
+
+// Text centred both ways, in a smaller size of the font where it would not
+// fit the cell otherwise (never below 6 pixels).
+void DrawFittedCellText(QPainter& p, const QRect& r, const QString& text, const QColor& color,
+                        const QFont& font);
+
 // An image centred in the cell.
 void DrawCellImage(QPainter& p, const QRect& r, const QPixmap& image);
 

@@ -1,5 +1,6 @@
 #include "widgets/DrawGrid.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -375,6 +376,14 @@ void TDrawGrid::paintEvent(QPaintEvent*) {
         PaintCells(p, viewport()->rect());
     }
     out.drawImage(0, 0, buffer);
+}
+
+void TDrawGrid::keyPressEvent(QKeyEvent* e) {
+    if (OnKeyDown && OnKeyDown(e)) {
+        e->accept();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(e);
 }
 
 void TDrawGrid::mousePressEvent(QMouseEvent* e) {

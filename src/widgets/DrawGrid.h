@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+class QKeyEvent;
+
 namespace tralcon {
 
 enum class TScrollBars { None, Horizontal, Vertical, Both };
@@ -74,6 +76,9 @@ class TDrawGrid : public QAbstractScrollArea {
 
     TDrawCellEvent OnDrawCell;
     TMouseDownEvent OnMouseDown;
+    // A key press; true when it was handled. A grid with a handler takes
+    // the focus by Tab too.
+    std::function<bool(QKeyEvent* e)> OnKeyDown;
     // Cells for which it holds are drawn after all others, so that a
     // selected cell's frame is not covered by its neighbours.
     TCellPredicate OnCellOnTop;
@@ -84,6 +89,7 @@ class TDrawGrid : public QAbstractScrollArea {
   protected:
     void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
     void wheelEvent(QWheelEvent* e) override;

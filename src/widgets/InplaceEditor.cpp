@@ -2,9 +2,11 @@
 
 #include "widgets/vxEdit.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QDateEdit>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimeEdit>
 #include <QTimer>
@@ -22,6 +24,9 @@ void TInplaceEditor::Install(QWidget* editor, const QRect& rect, QMetaObject::Co
     FChange = change;
     editor->setGeometry(rect);
     editor->installEventFilter(this);
+    // The keys reach the editor's inner line edit, not the editor itself.
+    for (QWidget* inner : editor->findChildren<QWidget*>())
+        inner->installEventFilter(this);
     editor->show();
     editor->raise();
     editor->setFocus(Qt::OtherFocusReason);
@@ -106,7 +111,14 @@ void TInplaceEditor::Close() {
     if (e == nullptr)
         return;
     e->removeEventFilter(this);
+    for (QWidget* inner : e->findChildren<QWidget*>())
+        inner->removeEventFilter(this);
     QWidget* parent = e->parentWidget();
+    // Over a grid's viewport, the grid itself takes the keys again.
+    if (auto* area = parent != nullptr ? qobject_cast<QAbstractScrollArea*>(parent->parentWidget())
+                                       : nullptr;
+        area != nullptr && area->viewport() == parent)
+        parent = area;
     const bool hadFocus = e->hasFocus() || e->isAncestorOf(QApplication::focusWidget());
     e->hide();
     if (hadFocus && parent != nullptr)
@@ -116,6 +128,15 @@ void TInplaceEditor::Close() {
 }
 
 bool TInplaceEditor::eventFilter(QObject* watched, QEvent* event) {
+    // Escape and Enter end the editing; every change is already written.
+    if (event->type() == QEvent::KeyPress && FEditor != nullptr &&
+        (watched == FEditor || FEditor->isAncestorOf(qobject_cast<QWidget*>(watched)))) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Close();
+            return true;
+        }
+    }
     if (watched == FEditor && event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         // A picker's own pop-up and a switch to another window keep it.
