@@ -12,6 +12,7 @@
 #include "mainwindow/WeekPlansPage.h"
 #include "mainwindow/YearPlanPage.h"
 #include "model/Project.h"
+#include "support/PageContext.h"
 #include "widgets/DrawTree.h"
 #include "widgets/InplaceEditor.h"
 
@@ -25,35 +26,10 @@ using namespace tralcon::test;
 
 namespace {
 
-class TTestContext : public TPageContext {
-  public:
+// The pages' context over a catalogue of INI text.
+struct TTestContext : TStandalonePageContext {
     explicit TTestContext(const std::string& catalogue)
-        : FConfig(CatalogueFromText(catalogue)), FProject(std::make_unique<TProject>(*FConfig)) {
-        FScheme.SetProject(FProject.get());
-    }
-    TProject& Project() override { return *FProject; }
-    bool HasProject() const override { return true; }
-    const TConfiguration& Config() const override { return *FConfig; }
-    TSchemeLink& Scheme() override { return FScheme; }
-    TInplaceEditor& Inplace() override { return FInplace; }
-    TMainDialogs& Dialogs() override { return FDialogs; }
-    void SetModified() override { ++Modifications; }
-    bool WindowActive() const override { return Active; }
-    void PopupPlusMenu(QMenu* menu) override { Popups << menu; }
-    void ShowException(const std::exception& e) override { Errors << e.what(); }
-    QWidget* DialogParent() override { return nullptr; }
-
-    bool Active = true;
-    int Modifications = 0;
-    QList<QMenu*> Popups;
-    QStringList Errors;
-
-  private:
-    std::unique_ptr<TConfiguration> FConfig;
-    std::unique_ptr<TProject> FProject;
-    TSchemeLink FScheme;
-    TInplaceEditor FInplace;
-    TMainDialogs FDialogs;
+        : TStandalonePageContext(CatalogueFromText(catalogue)) {}
 };
 
 std::string Catalogue(bool multiCascade, bool yearPlan) {
