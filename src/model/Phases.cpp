@@ -266,6 +266,11 @@ void TProject::ComputeTransitions(const TSafeObjList<TPhase>& list) {
 }
 
 void TProject::RecalcTransitions() {
+    if (FRecalcHolds > 0) {
+        FRecalcDue = true;
+        return;
+    }
+    FRecalcDue = false;
     if (FPhaseList.Empty() || FCallPhaseList.Count() < 2 || FAllRedPhaseList.Count() < 3)
         return; // only while the lists are being rebuilt
     TPhase* first = FPhaseList.Items(0);
