@@ -297,7 +297,7 @@ TSignalState TProject::TrendSignal(const TPhase* phase, const TTrend* signal, in
     if (signal == nullptr)
         return TSignalState::ExtraRed;
     if (k < 0)
-        return phase->IsGreen(signal) ? TSignalState::ExtraGreen : TSignalState::ExtraRed;
+        return PhaseSignal(phase->IsGreen(signal));
     if (k >= phase->StepCount())
         throw EModelError(Format("Incorrect Step number %d", k));
     return signal->Group()->GetSignal(signal, phase->StepStart(k), phase->FTrends, next->FTrends);

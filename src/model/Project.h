@@ -186,6 +186,10 @@ class TProject {
     // successor; for k < 0 its state in the phase itself. "Phase have no
     // owner" for a phase in none of the three lists.
     TSignalState TrendSignal(const TPhase* phase, const TTrend* signal, int k) const;
+    // A signal's state in a phase itself, by whether the phase releases it.
+    static TSignalState PhaseSignal(bool green) {
+        return green ? TSignalState::ExtraGreen : TSignalState::ExtraRed;
+    }
 
     // ---- Phase rows (the phases and cycles grids, the passport) ----------
 
