@@ -2,6 +2,11 @@
 
 #include "model/Errors.h"
 
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
+
 namespace tralcon {
 
 const std::uint8_t LampOnTable[kTrendKindCount][kSignalStateCount] = {
@@ -45,6 +50,28 @@ class Compiler {
         QuickStart = (options & poQuickStart) != 0;
         RedBlink = (options & poRedBlink) != 0;
         Cycles = P.CycleList().Count();
+        // Every record ORs the lamps of every signal: the masks of each
+        // signal in each state are worked out once for the image.
+        for (const TTrendGroup* g : P.TrendGroupList()) {
+            Groups.push_back({g, Signals.size(), static_cast<std::size_t>(g->Trends().Count())});
+            for (const TTrend* t : g->Trends()) {
+                SignalIndex.emplace_back(t, Signals.size());
+                TSignal& s = Signals.emplace_back();
+                std::array<std::uint32_t, kOutputSlotCount> slots{};
+                for (int b = 0; b < kOutputSlotCount; ++b)
+                    slots[static_cast<std::size_t>(b)] = SlotMask(t, b);
+                for (int st = 0; st < kSignalStateCount; ++st) {
+                    s.On[static_cast<std::size_t>(st)] =
+                        SlotsMask(slots, LampOnTable[t->Kind()][st]);
+                    s.Blink[static_cast<std::size_t>(st)] =
+                        SlotsMask(slots, LampBlinkTable[t->Kind()][st]);
+                }
+            }
+        }
+        std::sort(SignalIndex.begin(), SignalIndex.end());
+        Combined.resize(Signals.size());
+        GreenSets.reserve(P.PhaseList().Count() + P.CallPhaseList().Count() +
+                          P.AllRedPhaseList().Count());
     }
 
     // Length bytes and 16-bit offsets bound what one image can hold; a
@@ -183,6 +210,35 @@ class Compiler {
     TBytes Image;
     std::size_t Cursor = 0;
 
+    struct TSignal {
+        std::array<std::uint32_t, kSignalStateCount> On{}, Blink{};
+    };
+    struct TGroup {
+        const TTrendGroup* Group;
+        std::size_t Start, Count; // its signals in Signals
+    };
+    std::vector<TSignal> Signals; // all directions' signals in order
+    std::vector<TGroup> Groups;
+    std::vector<std::pair<const TTrend*, std::size_t>> SignalIndex; // sorted
+    // Per phase met so far: 1 for each signal of Signals the phase releases.
+    std::vector<std::pair<const TPhase*, std::vector<std::uint8_t>>> GreenSets;
+    std::vector<std::uint8_t> Combined; // scratch: current and next membership
+
+    const std::uint8_t* Greens(const TPhase* phase) {
+        for (const auto& [known, greens] : GreenSets)
+            if (known == phase)
+                return greens.data();
+        std::vector<std::uint8_t> greens(Signals.size(), 0);
+        for (const TTrend* t : phase->Trends()) {
+            auto at = std::lower_bound(SignalIndex.begin(), SignalIndex.end(),
+                                       std::pair<const TTrend*, std::size_t>(t, 0));
+            if (at != SignalIndex.end() && at->first == t)
+                greens[at->second] = 1;
+        }
+        GreenSets.emplace_back(phase, std::move(greens));
+        return GreenSets.back().second.data();
+    }
+
     static int Steps(const TPhase* phase) { return phase->StepCount(); }
     std::size_t PhaseBlockSize(const TPhase* phase) const {
         return kStateRecordSize + static_cast<std::size_t>(Cycles) +
@@ -206,6 +262,16 @@ class Compiler {
             if (o != nullptr && o->Controller == Controller)
                 mask |= o->ModelOutput->Mask;
         }
+        return mask;
+    }
+
+    // The OR of the masks of the slots in a lamp table entry.
+    static std::uint32_t SlotsMask(const std::array<std::uint32_t, kOutputSlotCount>& masks,
+                                   std::uint8_t slots) {
+        std::uint32_t mask = 0;
+        for (int b = 0; b < kOutputSlotCount; ++b)
+            if (slots & (1u << b))
+                mask |= masks[static_cast<std::size_t>(b)];
         return mask;
     }
 
@@ -274,13 +340,32 @@ class Compiler {
     // the phase itself.
     void State(std::uint8_t number, const TPhase* phase, int k, std::uint16_t next,
                std::uint16_t exit, std::uint16_t call, std::uint8_t duration, bool phaseRecord) {
+        const std::uint8_t* current = Greens(phase);
+        std::uint8_t* combined = Combined.data();
+        const std::size_t n = Signals.size();
+        int t = 0;
+        if (k >= 0) {
+            const std::uint8_t* following = Greens(P.Successor(phase));
+            for (std::size_t i = 0; i < n; ++i)
+                combined[i] = static_cast<std::uint8_t>((current[i] ? TTrendGroup::gCurrent : 0) |
+                                                        (following[i] ? TTrendGroup::gNext : 0));
+            t = phase->StepStart(k);
+        }
         std::uint32_t lit = 0, flashing = 0;
-        for (const TTrendGroup* g : P.TrendGroupList())
-            for (const TTrend* t : g->Trends()) {
-                const TSignalState s = P.TrendSignal(phase, t, k);
-                lit |= Outputs(t, s, LampOnTable);
-                flashing |= Outputs(t, s, LampBlinkTable);
+        const TSignal* signals = Signals.data();
+        std::array<TSignalState, kTrendKindCount> states{};
+        for (const TGroup& g : Groups) {
+            if (k < 0)
+                for (std::size_t j = 0; j < g.Count; ++j)
+                    states[j] = TProject::PhaseSignal(current[g.Start + j] != 0);
+            else
+                g.Group->SignalsAt(t, combined + g.Start, states.data());
+            for (std::size_t j = 0; j < g.Count; ++j) {
+                const TSignal& signal = signals[g.Start + j];
+                lit |= signal.On[static_cast<std::size_t>(states[j])];
+                flashing |= signal.Blink[static_cast<std::size_t>(states[j])];
             }
+        }
         Record(number, lit, lit & ~flashing, next, exit, call, duration,
                phaseRecord ? phase : nullptr);
     }
@@ -293,9 +378,8 @@ class Compiler {
 
     void WriteBlink() {
         std::uint32_t lit = 0;
-        for (const TTrendGroup* g : P.TrendGroupList())
-            for (const TTrend* t : g->Trends())
-                lit |= Outputs(t, TSignalState::YellowFlash, LampOnTable);
+        for (const TSignal& s : Signals)
+            lit |= s.On[static_cast<std::size_t>(TSignalState::YellowFlash)];
         Record(kStateBlink, lit, 0, A, kBlinkOffset, QuickCall ? C0 : kNoLink, P.Config().YBTime,
                nullptr);
     }

@@ -81,9 +81,17 @@ class Reader {
         if (h.ImageSize < kImageHeaderSize + 2 || h.ImageSize > B.size())
             Fail(5, "размер образа " + std::to_string(h.ImageSize) + " не совпадает с данными (" +
                         std::to_string(B.size()) + " байт)");
-        for (std::size_t i = h.ImageSize; i < B.size(); ++i)
-            if (B[i] != 0)
-                Fail(i, "ненулевые байты после конца образа");
+        // After the image: the zeros a file is padded with, then the erased
+        // bytes of a flash read back from a controller (a padded file
+        // programmed leaves both). Anything else there was written by
+        // something, so the bytes are not just this image.
+        std::size_t i = h.ImageSize;
+        while (i < B.size() && B[i] == 0x00)
+            ++i;
+        while (i < B.size() && B[i] == 0xFF)
+            ++i;
+        if (i < B.size())
+            Fail(i, "посторонние байты после конца образа (допустимы 00, затем FF)");
         End = h.ImageSize - 2u;
         if (ImageChecksum(p, static_cast<long>(End)) != GetU16(p + End))
             Fail(End, "неверная контрольная сумма образа");

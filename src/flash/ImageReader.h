@@ -76,9 +76,10 @@ struct TImageDescription {
     const TImageState* StateAt(std::uint16_t offset) const;
 };
 
-// Reads an image. bytes may be longer than the image (a 1024-byte file) as
-// long as the rest is zero. On damage returns false and *error says what and
-// at which offset.
+// Reads an image. bytes may be longer than the image (a 1024-byte file, a
+// 2048-byte flash read back) as long as the rest is zeros followed by erased
+// 0xFF bytes (either run may be empty). On damage returns false and *error
+// says what and at which offset.
 bool ReadFlashImage(const TBytes& bytes, TImageDescription* image, std::string* error);
 
 // A readable account of an image that ReadFlashImage accepted.

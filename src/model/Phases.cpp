@@ -266,6 +266,11 @@ void TProject::ComputeTransitions(const TSafeObjList<TPhase>& list) {
 }
 
 void TProject::RecalcTransitions() {
+    if (FRecalcHolds > 0) {
+        FRecalcDue = true;
+        return;
+    }
+    FRecalcDue = false;
     if (FPhaseList.Empty() || FCallPhaseList.Count() < 2 || FAllRedPhaseList.Count() < 3)
         return; // only while the lists are being rebuilt
     TPhase* first = FPhaseList.Items(0);
@@ -292,7 +297,7 @@ TSignalState TProject::TrendSignal(const TPhase* phase, const TTrend* signal, in
     if (signal == nullptr)
         return TSignalState::ExtraRed;
     if (k < 0)
-        return phase->IsGreen(signal) ? TSignalState::ExtraGreen : TSignalState::ExtraRed;
+        return PhaseSignal(phase->IsGreen(signal));
     if (k >= phase->StepCount())
         throw EModelError(Format("Incorrect Step number %d", k));
     return signal->Group()->GetSignal(signal, phase->StepStart(k), phase->FTrends, next->FTrends);

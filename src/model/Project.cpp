@@ -180,7 +180,10 @@ void TProject::EnableCallPhases(bool flag) {
         while (FCallPhaseList.Count() > 2)
             FCallPhaseList.Delete(1);
     }
-    ComputeTransitions(FCallPhaseList);
+    if (FRecalcHolds > 0)
+        FRecalcDue = true;
+    else
+        ComputeTransitions(FCallPhaseList);
 }
 
 void TProject::SwitchCallPhases(bool on) {

@@ -177,6 +177,8 @@ class TProject {
     int PhaseCycleTime(const TPhase* phase, int i) const;
 
     void ComputeTransition(TPhase* phase, const TPhase* next);
+    // Recomputes every transition, or only notes that it is due while a
+    // TRecalcHold is in force.
     void RecalcTransitions();
     // The next phase in the phase's own list (the first after the last).
     TPhase* Successor(const TPhase* phase) const;
@@ -184,6 +186,10 @@ class TProject {
     // successor; for k < 0 its state in the phase itself. "Phase have no
     // owner" for a phase in none of the three lists.
     TSignalState TrendSignal(const TPhase* phase, const TTrend* signal, int k) const;
+    // A signal's state in a phase itself, by whether the phase releases it.
+    static TSignalState PhaseSignal(bool green) {
+        return green ? TSignalState::ExtraGreen : TSignalState::ExtraRed;
+    }
 
     // ---- Phase rows (the phases and cycles grids, the passport) ----------
 
@@ -338,10 +344,33 @@ class TProject {
     int FDayPlanCounter = 1;
     int FWeekPlanCounter = 1;
 
+    friend class TRecalcHold;
+    int FRecalcHolds = 0;
+    bool FRecalcDue = false;
+
     std::string FProjectName = kDefaultProjectName;
     std::uint8_t FSystemID = 1;
     std::uint8_t FAllRedTime = 3;
     std::uint8_t FProjectOptions = 0;
+};
+
+// Holds the recomputation of the transitions while a batch of changes is
+// made (the project reader replays a whole file through the operations,
+// each of which would recompute everything). Holds nest; the end of the
+// outermost one recomputes once if any change asked for it. Nothing may read
+// the intermediate steps while a hold is in force.
+class TRecalcHold {
+  public:
+    explicit TRecalcHold(TProject& project) : FProject(project) { ++FProject.FRecalcHolds; }
+    ~TRecalcHold() {
+        if (--FProject.FRecalcHolds == 0 && FProject.FRecalcDue)
+            FProject.RecalcTransitions();
+    }
+    TRecalcHold(const TRecalcHold&) = delete;
+    TRecalcHold& operator=(const TRecalcHold&) = delete;
+
+  private:
+    TProject& FProject;
 };
 
 } // namespace tralcon

@@ -62,7 +62,9 @@ constexpr std::uint16_t States(std::initializer_list<int> states) {
     return set;
 }
 
-constexpr std::uint16_t kKindStates[kTrendKindCount] = {
+} // namespace
+
+const std::uint16_t KindStateSets[kTrendKindCount] = {
     0x0FFF,                               // 0 transport: every state
     States({0, 1, 2, 4, 5, 6, 8, 9, 11}), // 1 pedestrian
     States({0, 1, 2, 4, 5, 6, 8, 9, 11}), // 2 pedestrian, green blinking
@@ -74,6 +76,8 @@ constexpr std::uint16_t kKindStates[kTrendKindCount] = {
     States({0, 1, 4, 5, 6, 8, 11}),       // 8 call panel
     States({0, 1, 2, 4, 5, 6, 8, 11}),    // 9 arrow, green blinking
 };
+
+namespace {
 
 constexpr std::uint8_t kKindSlots[kTrendKindCount] = {
     0x07,       // red, yellow, green
@@ -100,15 +104,8 @@ bool ValidKind(int kind) {
 
 } // namespace
 
-std::uint16_t KindStates(int kind) {
-    return ValidKind(kind) ? kKindStates[kind] : 0;
-}
 std::uint8_t KindSlots(int kind) {
     return ValidKind(kind) ? kKindSlots[kind] : 0;
-}
-
-bool KindHasState(int kind, int state) {
-    return state >= 0 && state < kSignalStateCount && (KindStates(kind) & (1u << state)) != 0;
 }
 
 bool KindHasSlot(int kind, int slot) {
@@ -167,12 +164,6 @@ bool TTrend::SetOutput(int slot, TControllerOutput* output) {
     if (slot == 2 && (output == nullptr || (output->ModelOutput->Flags & ofGreen) == 0))
         FGreenControl = false;
     return true;
-}
-
-std::uint8_t TTrend::GetTime(int state) const {
-    if (state < 0 || state >= kSignalStateCount)
-        return 0;
-    return FTimes[static_cast<std::size_t>(state)];
 }
 
 void TTrend::SetTime(int state, std::uint8_t value) {
@@ -288,8 +279,29 @@ void TTrendGroup::BindSlot(int slot, TControllerOutput* output) {
 
 TSignalState TTrendGroup::GetSignal(const TTrend* signal, int t, const TTrendList& current,
                                     const TTrendList& next) const {
-    const bool inCurrent = current.Contains(signal);
-    const bool inNext = next.Contains(signal);
+    const int i = FTrends.IndexOf(signal);
+    if (i < 0)
+        return TSignalState::ExtraRed;
+    std::array<std::uint8_t, kTrendKindCount> green{};
+    for (int j = 0; j < FTrends.Count(); ++j) {
+        const TTrend* s = FTrends.Items(j);
+        green[static_cast<std::size_t>(j)] = static_cast<std::uint8_t>(
+            (current.Contains(s) ? gCurrent : 0) | (next.Contains(s) ? gNext : 0));
+    }
+    std::array<TSignalState, kTrendKindCount> states{};
+    SignalsAt(t, green.data(), states.data());
+    return states[static_cast<std::size_t>(i)];
+}
+
+void TTrendGroup::SignalsAt(int t, const std::uint8_t* green, TSignalState* states) const {
+    for (int i = 0; i < FTrends.Count(); ++i)
+        states[i] = BaseSignal(i, t, green);
+}
+
+TSignalState TTrendGroup::BaseSignal(int i, int t, const std::uint8_t* green) const {
+    const TTrend* signal = FTrends.Items(i);
+    const bool inCurrent = (green[i] & gCurrent) != 0;
+    const bool inNext = (green[i] & gNext) != 0;
     if (inCurrent && inNext)
         return TSignalState::ExtraGreen;
     if (!inCurrent && !inNext)
@@ -354,16 +366,16 @@ void TTram::UpdatePhaseTrends(TTrendList& greens) const {
         greens.Add(StopTrend()); // refused when already there
 }
 
-TSignalState TTram::GetSignal(const TTrend* signal, int t, const TTrendList& current,
-                              const TTrendList& next) const {
-    if (signal->Kind() != kTramStopKind)
-        return TTrendGroup::GetSignal(signal, t, current, next);
-    for (int i = 0; i < 3; ++i) {
-        TSignalState s = TTrendGroup::GetSignal(Trends().Items(i), t, current, next);
-        if (s != TSignalState::LeadingRed && s != TSignalState::Red && s != TSignalState::ExtraRed)
-            return TSignalState::ExtraRed; // a movement runs: the stop signal is dark
+void TTram::SignalsAt(int t, const std::uint8_t* green, TSignalState* states) const {
+    // The stop signal is lit exactly while no movement is released.
+    bool moving = false;
+    for (int m = 0; m < 3; ++m) {
+        const TSignalState s = BaseSignal(m, t, green);
+        states[m] = s;
+        moving = moving || (s != TSignalState::LeadingRed && s != TSignalState::Red &&
+                            s != TSignalState::ExtraRed);
     }
-    return TSignalState::ExtraGreen;
+    states[3] = moving ? TSignalState::ExtraRed : TSignalState::ExtraGreen;
 }
 
 // ---- Project: directions -------------------------------------------------------

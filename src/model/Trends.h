@@ -78,9 +78,16 @@ extern const char* const TrendShortNames[kTrendKindCount];
 
 // The signal states a kind has (bit s for state s) and the output slots it
 // uses (bit s for slot s). Out-of-range kinds have neither.
-std::uint16_t KindStates(int kind);
+// Indexed by kind; KindStates is the checked read.
+extern const std::uint16_t KindStateSets[kTrendKindCount];
+inline std::uint16_t KindStates(int kind) {
+    return kind >= 0 && kind < kTrendKindCount ? KindStateSets[kind] : 0;
+}
 std::uint8_t KindSlots(int kind);
-bool KindHasState(int kind, int state);
+// Inline: the transitions ask it for every signal and state.
+inline bool KindHasState(int kind, int state) {
+    return state >= 0 && state < kSignalStateCount && (KindStates(kind) & (1u << state)) != 0;
+}
 bool KindHasSlot(int kind, int slot);
 // Green, ExtraGreen, GreenBlink and LeadingGreen release the movement.
 bool IsPermissive(TSignalState s);
@@ -115,7 +122,10 @@ class TTrend {
     bool SetOutput(int slot, TControllerOutput* output);
 
     // Seconds before the end of a transition at which the state begins.
-    std::uint8_t GetTime(int state) const;
+    std::uint8_t GetTime(int state) const {
+        return state >= 0 && state < kSignalStateCount ? FTimes[static_cast<std::size_t>(state)]
+                                                       : 0;
+    }
     // Keeps each chain (1..4 closing, 6..8 opening) non-increasing by moving
     // neighbours; ignores states the kind lacks. Recomputes the transitions
     // through the project's OnTimesChanged when the time changes.
@@ -174,8 +184,15 @@ class TTrendGroup {
     virtual void UpdatePhaseTrends(TTrendList& greens) const { (void)greens; }
     // The signal's state at remaining time t of a transition from the phase
     // with green set `current` to the one with `next`.
-    virtual TSignalState GetSignal(const TTrend* signal, int t, const TTrendList& current,
-                                   const TTrendList& next) const;
+    TSignalState GetSignal(const TTrend* signal, int t, const TTrendList& current,
+                           const TTrendList& next) const;
+    // The same for all signals of Trends() at once, into states[0..Count),
+    // with the membership of this direction's signals already known:
+    // green[j] has gCurrent when signal j is in the current set, gNext when
+    // in the next. The compiler asks this for every direction in every step
+    // and looks the sets up once per phase.
+    enum : std::uint8_t { gCurrent = 1, gNext = 2 };
+    virtual void SignalsAt(int t, const std::uint8_t* green, TSignalState* states) const;
 
     TProject& Project() const { return *FProject; }
     const TTrendList& Trends() const { return FTrends; }
@@ -189,6 +206,8 @@ class TTrendGroup {
     // notice; descendants add their own steps after it.
     virtual void Create();
     TTrend* FirstTrend() const { return FTrends.Items(0); }
+    // The base rule of GetSignal for signal i of Trends().
+    TSignalState BaseSignal(int i, int t, const std::uint8_t* green) const;
 
   private:
     friend class TTrend;
@@ -260,8 +279,7 @@ class TTram : public TTrendGroup {
     std::string GetCaption() const override;
     int KindCode() const override { return 40; }
     void UpdatePhaseTrends(TTrendList& greens) const override;
-    TSignalState GetSignal(const TTrend* signal, int t, const TTrendList& current,
-                           const TTrendList& next) const override;
+    void SignalsAt(int t, const std::uint8_t* green, TSignalState* states) const override;
     TTrend* StopTrend() const { return Trends().Items(3); }
 };
 

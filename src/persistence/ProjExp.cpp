@@ -284,26 +284,31 @@ class Reader {
         Out.Project = std::make_unique<TProject>(Config);
         Out.Scheme = std::make_unique<TSchemeDocument>();
         P = Out.Project.get(); // a new project without controllers
-        P->SetProjectName(ProjectName);
-        P->SetSystemID(Header[hSystemID]);
-        At(hControllers), Controllers();
-        At(hDirections), Directions();
-        Out.Scheme->RowsInserted(0, P->TrendCount());
-        At(hConflicts), Conflicts();
-        At(hPhases), WorkingPhases();
-        At(hCallPhases), CallPhases();
-        At(hCycles), Cycles();
-        At(hDayPlans), DayPlans();
-        At(hWeekPlans), WeekPlans();
-        At(hYearPlan), YearPlan();
-        Scheme();
-        if (HeaderSize >= kProjectHeaderSize) {
-            const std::uint16_t o =
-                static_cast<std::uint16_t>(Header[hOptions] | (Header[hOptions + 1] << 8));
-            P->SetQuickCall((o & foQuickCall) != 0);
-            P->SetAllRedTime(Header[hAllRedTime]);
-            P->SetRedBlink((o & foRedBlink) != 0);
-            P->SetQuickStart((o & foQuickStart) != 0);
+        // Every replayed operation would recompute all transitions; once at
+        // the end gives the same steps.
+        {
+            TRecalcHold hold(*P);
+            P->SetProjectName(ProjectName);
+            P->SetSystemID(Header[hSystemID]);
+            At(hControllers), Controllers();
+            At(hDirections), Directions();
+            Out.Scheme->RowsInserted(0, P->TrendCount());
+            At(hConflicts), Conflicts();
+            At(hPhases), WorkingPhases();
+            At(hCallPhases), CallPhases();
+            At(hCycles), Cycles();
+            At(hDayPlans), DayPlans();
+            At(hWeekPlans), WeekPlans();
+            At(hYearPlan), YearPlan();
+            Scheme();
+            if (HeaderSize >= kProjectHeaderSize) {
+                const std::uint16_t o =
+                    static_cast<std::uint16_t>(Header[hOptions] | (Header[hOptions + 1] << 8));
+                P->SetQuickCall((o & foQuickCall) != 0);
+                P->SetAllRedTime(Header[hAllRedTime]);
+                P->SetRedBlink((o & foRedBlink) != 0);
+                P->SetQuickStart((o & foQuickStart) != 0);
+            }
         }
         return std::move(Out);
     }
@@ -387,8 +392,10 @@ class Reader {
 
     void Directions() {
         for (int n = R.U8(); n > 0; --n) {
+            // Any tram kind (4..7) stands for a tram direction; it is written
+            // back as the kind of its first signal, 4.
             const int kind = R.U8();
-            if (kind >= kTrendKindCount || kind == kTramStopKind)
+            if (kind >= kTrendKindCount)
                 Fail("неизвестный вид направления " + std::to_string(kind));
             std::array<TControllerOutput*, kOutputSlotCount> outputs{};
             for (int s = 0; s < kOutputSlotCount; ++s) {
@@ -416,7 +423,7 @@ class Reader {
             int counted = 0;
             for (const TTrend* t : g->Trends())
                 counted += t->IsCounted();
-            if (stored != counted || g->Kind() != kind)
+            if (stored != counted)
                 Fail("неверное число сигналов направления");
             if (!P->RestoreOutputs(g, outputs))
                 Fail("выход занят другим направлением");
@@ -430,8 +437,12 @@ class Reader {
                 R.I32(); // reserved
                 t->SetRedControl(red != 0);
                 t->SetGreenControl(green != 0);
+                // Times whose chains hold come back exactly; a record with a
+                // broken chain is entered state by state as the editor would,
+                // and the chain rules put it in order.
                 if (!t->RestoreTimes(times))
-                    Fail("времена сигнала нарушают порядок состояний");
+                    for (int s = 0; s < kSignalStateCount; ++s)
+                        t->SetTime(s, times[static_cast<std::size_t>(s)]);
             }
         }
     }

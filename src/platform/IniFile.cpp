@@ -19,11 +19,19 @@ unsigned char FoldCase(unsigned char c) {
     return c;
 }
 
+std::string Folded(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        c = static_cast<char>(FoldCase(static_cast<unsigned char>(c)));
+    return out;
+}
+
 bool SameText(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i])))
+        if (FoldCase(static_cast<unsigned char>(a[i])) !=
+            FoldCase(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -130,7 +138,17 @@ TIniFile TIniFile::FromBytes(std::string_view bytes) {
             break;
         start = nl + 1;
     }
+    ini.IndexSections();
     return ini;
+}
+
+void TIniFile::IndexSections() {
+    FSections.clear();
+    for (std::size_t i = 0; i < FLines.size(); ++i) {
+        std::string_view name;
+        if (HeaderName(FLines[i].Text, &name))
+            FSections.try_emplace(Folded(name), static_cast<int>(i)); // the first one counts
+    }
 }
 
 bool TIniFile::Load(const std::string& path, std::string* error, bool mayBeMissing) {
@@ -147,12 +165,8 @@ bool TIniFile::Load(const std::string& path, std::string* error, bool mayBeMissi
 }
 
 int TIniFile::FindSection(std::string_view section1251) const {
-    for (std::size_t i = 0; i < FLines.size(); ++i) {
-        std::string_view name;
-        if (HeaderName(FLines[i].Text, &name) && SameText(name, section1251))
-            return static_cast<int>(i);
-    }
-    return -1;
+    auto found = FSections.find(Folded(section1251));
+    return found == FSections.end() ? -1 : found->second;
 }
 
 int TIniFile::SectionEnd(int header) const {
@@ -213,14 +227,14 @@ std::vector<std::string> TIniFile::ReadSection(std::string_view section) const {
     return keys;
 }
 
-void TIniFile::WriteString(std::string_view section, std::string_view key,
-                           std::string_view value) {
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     const std::string s = ToCp1251(section), k = ToCp1251(key);
     std::string line = k + "=" + ToCp1251(value);
     int h = FindSection(s);
     if (h < 0) {
         FLines.push_back({"[" + s + "]"});
         FLines.push_back({std::move(line)});
+        IndexSections();
         return;
     }
     int at = FindKey(h, k);
@@ -234,6 +248,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key,
     while (end > h + 1 && Trim(FLines[static_cast<std::size_t>(end - 1)].Text).empty())
         --end;
     FLines.insert(FLines.begin() + end, {std::move(line)});
+    IndexSections(); // the headers after it moved down one line
 }
 
 std::string TIniFile::ToBytes() const {

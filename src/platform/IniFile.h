@@ -7,12 +7,13 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tralcon {
 
 class TIniFile {
-public:
+  public:
     TIniFile() = default;
     // The content of a file in code page 1251.
     static TIniFile FromBytes(std::string_view bytes);
@@ -40,7 +41,7 @@ public:
     // failed write leaves the old file whole.
     bool Save(const std::string& path, std::string* error) const;
 
-private:
+  private:
     struct Line {
         std::string Text; // raw code page 1251, without the line break
     };
@@ -50,7 +51,14 @@ private:
     int FindKey(int header, std::string_view key1251) const;
     int SectionEnd(int header) const; // one past the section's last line
 
+    // Rebuilds FSections after the lines changed.
+    void IndexSections();
+
     std::vector<Line> FLines;
+    // The first header line of each section, by its case-folded name: a
+    // reader that probes many sections (the catalogue asks for 256) must not
+    // scan the file for each.
+    std::unordered_map<std::string, int> FSections;
     bool FCrLf = true;
     bool FFinalBreak = true;
 };

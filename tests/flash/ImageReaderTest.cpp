@@ -42,15 +42,45 @@ TEST(ReadFlashImage, SmallestImageIsDescribedRecordByRecord) {
     EXPECT_NE(text.find("from 01.01 week plan @102"), std::string::npos) << text;
 }
 
-TEST(ReadFlashImage, ZeroPaddingOfAFileIsAcceptedOtherTrailingBytesAreNot) {
-    TBytes file = test::SmallestImage();
-    file.resize(1024, 0);
-    TImageDescription d;
-    std::string error;
-    EXPECT_TRUE(ReadFlashImage(file, &d, &error)) << error;
-    file[500] = 1;
-    EXPECT_FALSE(ReadFlashImage(file, &d, &error));
-    EXPECT_NE(error.find("смещение 500"), std::string::npos) << error;
+// What may follow the image: the zeros of a padded file, then the erased
+// bytes of a flash read back (a padded file programmed leaves both).
+TEST(ReadFlashImage, PaddingThenErasedFlashIsAcceptedAnyOtherTailIsNamed) {
+    const TBytes image = test::SmallestImage(); // 117 bytes
+    struct Case {
+        const char* What;
+        std::size_t Zeros, Erased; // the tail: this many 00, then this many FF
+        long Poke = -1;            // a byte of the tail set to PokeValue
+        std::uint8_t PokeValue = 0;
+        long Refused = -1; // the offset named, -1 when accepted
+    } cases[] = {
+        {"image alone", 0, 0},
+        {"zero-padded file", 1024 - 117, 0},
+        {"flash read back", 0, 2048 - 117},
+        {"padded file programmed, read back", 1024 - 117, 1024},
+        {"other byte in the padding", 1024 - 117, 0, 500, 0x01, 500},
+        {"other byte in the erased part", 0, 2048 - 117, 2047, 0xFE, 2047},
+        {"zero after erased bytes", 10, 100, 150, 0x00, 150},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        TBytes bytes = image;
+        bytes.resize(image.size() + c.Zeros, 0x00);
+        bytes.resize(bytes.size() + c.Erased, 0xFF);
+        if (c.Poke >= 0)
+            bytes[static_cast<std::size_t>(c.Poke)] = c.PokeValue;
+        TImageDescription d;
+        std::string error;
+        const bool read = ReadFlashImage(bytes, &d, &error);
+        if (c.Refused < 0) {
+            EXPECT_TRUE(read) << error;
+            EXPECT_EQ(d.Header.ImageSize, image.size());
+        } else {
+            EXPECT_FALSE(read);
+            EXPECT_NE(error.find("смещение " + std::to_string(c.Refused) + ": посторонние байты"),
+                      std::string::npos)
+                << error;
+        }
+    }
 }
 
 // Any single changed bit is caught by some checksum, so every flip of every

@@ -165,6 +165,33 @@ TEST_F(Phases, EveryTimingChangeRecomputesAtOnce) {
     EXPECT_EQ(Greens(P.CallPhaseList()[0]), Greens(Phase(1)));
 }
 
+TEST_F(Phases, AHeldRecomputationRunsOnceWhenTheOutermostHoldEnds) {
+    TTrend* t = Add(0);
+    TTrend* w = Add(1);
+    WorkingPhases(2);
+    {
+        TRecalcHold outer(P);
+        {
+            TRecalcHold inner(P);
+            Green(Phase(0), {t});
+            Green(Phase(1), {w});
+            t->SetTime(3, 4);
+            P.SwitchCallPhases(true);
+        }
+        // Still held: the steps are those of before the changes.
+        EXPECT_TRUE(Proms(Phase(0)).empty());
+        w->SetTime(8, 2);
+        EXPECT_TRUE(Proms(Phase(0)).empty());
+    }
+    EXPECT_EQ(Proms(Phase(0)), (std::vector<int>{2, 4}));
+    // The copies in the call and all-red lists caught up as well.
+    EXPECT_EQ(Greens(P.AllRedPhaseList()[0]), Greens(P.CallPhaseList()[0]));
+    EXPECT_EQ(Greens(P.AllRedPhaseList()[2]), Greens(Phase(0)));
+    // Unheld again: a change recomputes at once.
+    w->SetTime(8, 1);
+    EXPECT_EQ(Proms(Phase(0)), (std::vector<int>{1, 4}));
+}
+
 TEST_F(Phases, CopyPhaseInsertsTheCopyBeforeTheOriginal) {
     TTrend* t = Add(0);
     WorkingPhases(3);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <sstream>
 
 namespace tralcon {
@@ -185,7 +186,7 @@ TEST_F(ProjectFile, IndexesOutsideTheirListsAreRefusedEvenWithAValidCrc) {
     } cases[] = {
         {"controller of a slot", directions + 2, 5},
         {"output of a controller", directions + 3, 200},
-        {"direction kind", directions + 1, 7},
+        {"direction kind", directions + 1, 10},
         {"signal count", directions + 16, 2},
         {"direction of a green signal", phases + 3, 9},
         {"signal of a green signal", phases + 4, 1},
@@ -203,6 +204,130 @@ TEST_F(ProjectFile, IndexesOutsideTheirListsAreRefusedEvenWithAValidCrc) {
         FAIL();
     } catch (const EModelError& e) {
         EXPECT_STREQ(e.what(), "Model not found");
+    }
+}
+
+// A file of one direction of the class that holds signals of `kind`, with
+// the first signal's stored kind byte and times replaced.
+struct StoredDirection {
+    std::vector<std::uint8_t> Bytes;
+    std::size_t KindAt = 0, TimesAt = 0;
+};
+
+StoredDirection OneDirectionFile(const TConfiguration& config, int kind) {
+    TProject p(config);
+    p.NewProject(config.ModelList[0]);
+    if (kind == kCallKind)
+        p.SwitchCallPhases(true);
+    else
+        p.AddTrendGroup(kind);
+    TSchemeDocument scheme;
+    scheme.RowsInserted(0, p.TrendCount());
+    StoredDirection d;
+    d.Bytes = SaveProjectToBytes(p, scheme);
+    d.KindAt = U32At(d.Bytes, 54) + 1;
+    d.TimesAt = d.KindAt + 16;
+    return d;
+}
+
+TEST_F(ProjectFile, BrokenTimeChainsAreEnteredStateByStateAndTheFileOpens) {
+    using Times = std::array<std::uint8_t, kSignalStateCount>;
+    struct Case {
+        const char* What;
+        int Kind;
+        Times Stored, Expected;
+    } cases[] = {
+        // Each state in turn through the chain rules: a later, larger time
+        // raises the ones before it; states the kind lacks are skipped.
+        {"transport, both chains broken",
+         0,
+         {0, 2, 5, 3, 1, 0, 1, 4, 2, 0, 0, 0},
+         {0, 5, 5, 3, 1, 0, 4, 4, 2, 0, 0, 0}},
+        {"pedestrian without yellow",
+         1,
+         {0, 0, 4, 9, 6, 0, 0, 5, 0, 0, 0, 0},
+         {0, 6, 6, 6, 6, 0, 0, 0, 0, 0, 0, 0}},
+        {"tram: the lacking states move with the chains",
+         4,
+         {0, 1, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0},
+         {0, 3, 3, 3, 3, 0, 2, 2, 2, 0, 0, 0}},
+        {"call panel keeps its free states but not AllRed",
+         kCallKind,
+         {7, 0, 0, 0, 2, 9, 0, 0, 0, 1, 0, 3},
+         {7, 2, 2, 2, 2, 9, 0, 0, 0, 0, 0, 3}},
+        {"arrow with green blinking, opening chain broken",
+         9,
+         {0, 3, 2, 0, 0, 0, 1, 0, 5, 0, 0, 0},
+         {0, 3, 2, 0, 0, 0, 5, 5, 5, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        StoredDirection d = OneDirectionFile(*Config, c.Kind);
+        std::copy(c.Stored.begin(), c.Stored.end(), d.Bytes.begin() + static_cast<long>(d.TimesAt));
+        TLoadedProject loaded = Load(Resealed(d.Bytes));
+        const TTrend* t = loaded.Project->TrendAt(0);
+        Times back{};
+        for (int s = 0; s < kSignalStateCount; ++s)
+            back[static_cast<std::size_t>(s)] = t->GetTime(s);
+        EXPECT_EQ(back, c.Expected);
+        // The repaired times are what a resave writes, and they come back
+        // exactly from then on.
+        auto resaved = SaveProjectToBytes(*loaded.Project, *loaded.Scheme);
+        auto expected = d.Bytes;
+        std::copy(c.Expected.begin(), c.Expected.end(),
+                  expected.begin() + static_cast<long>(d.TimesAt));
+        EXPECT_EQ(resaved, Resealed(expected));
+        TLoadedProject again = Load(resaved);
+        EXPECT_EQ(SaveProjectToBytes(*again.Project, *again.Scheme), resaved);
+        EXPECT_EQ(Describe(*again.Project), Describe(*loaded.Project));
+    }
+}
+
+TEST_F(ProjectFile, AnyTramKindOpensAsATramAndIsWrittenBackAsFour) {
+    StoredDirection d = OneDirectionFile(*Config, 4);
+    TLoadedProject reference = Load(d.Bytes);
+    for (std::uint8_t kind : {5, 6, 7}) {
+        SCOPED_TRACE(int(kind));
+        auto b = d.Bytes;
+        b[d.KindAt] = kind;
+        TLoadedProject loaded = Load(Resealed(b));
+        const TTrendGroup* g = loaded.Project->TrendGroupAt(0);
+        ASSERT_NE(dynamic_cast<const TTram*>(g), nullptr);
+        EXPECT_EQ(g->Trends().Count(), 4);
+        EXPECT_EQ(Describe(*loaded.Project), Describe(*reference.Project));
+        EXPECT_EQ(SaveProjectToBytes(*loaded.Project, *loaded.Scheme), d.Bytes);
+    }
+}
+
+TEST_F(ProjectFile, RefusalsNameWhatIsWrongAndWhere) {
+    StoredDirection d = OneDirectionFile(*Config, 0);
+    struct Case {
+        const char* What;
+        std::size_t At;
+        std::uint8_t Value;
+        std::string Detail;
+    } cases[] = {
+        {"unknown kind", d.KindAt, 10,
+         "(смещение " + std::to_string(d.KindAt + 1) + ": неизвестный вид направления 10)"},
+        // A tram kind on a one-signal record: the tram wants three.
+        {"tram kind with one record", d.KindAt, 6,
+         "(смещение " + std::to_string(d.KindAt + 16) + ": неверное число сигналов направления)"},
+        {"signal count", d.KindAt + 15, 0,
+         "(смещение " + std::to_string(d.KindAt + 16) + ": неверное число сигналов направления)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        auto b = d.Bytes;
+        b[c.At] = c.Value;
+        try {
+            Load(Resealed(b));
+            ADD_FAILURE() << "opened";
+        } catch (const EUserError& e) {
+            const std::string message = e.what();
+            EXPECT_EQ(message.rfind("Файл x.NVT поврежден или имеет неправильный формат\n", 0), 0u)
+                << message;
+            EXPECT_NE(message.find(c.Detail), std::string::npos) << message;
+        }
     }
 }
 

@@ -1,13 +1,15 @@
+#include "platform/IniFile.h"
 #include "TestUtil.h"
 #include "platform/Cp1251.h"
-#include "platform/IniFile.h"
 
 #include <gtest/gtest.h>
 
 namespace tralcon {
 namespace {
 
-TIniFile Ini(const std::string& utf8) { return TIniFile::FromBytes(ToCp1251(utf8)); }
+TIniFile Ini(const std::string& utf8) {
+    return TIniFile::FromBytes(ToCp1251(utf8));
+}
 
 TEST(TIniFile, SectionsAndKeysIgnoreCaseIncludingCyrillic) {
     TIniFile ini = Ini("[General]\r\nMultiCascade=0\r\n[Раздел]\r\nКлюч = значение \r\n");
@@ -38,9 +40,8 @@ TEST(TIniFile, IntegersDecimalAndHexWithDefaultOtherwise) {
     struct Case {
         const char* Key;
         std::int32_t Expected;
-    } cases[] = {{"a", 42}, {"b", -7}, {"c", 255}, {"d", 16}, {"e", 31}, {"f", -1},
-                 {"g", -1}, {"h", -1}, {"i", -1}, {"j", -1}, {"k", 9}, {"l", -1},
-                 {"missing", -1}};
+    } cases[] = {{"a", 42}, {"b", -7}, {"c", 255}, {"d", 16}, {"e", 31}, {"f", -1},      {"g", -1},
+                 {"h", -1}, {"i", -1}, {"j", -1},  {"k", 9},  {"l", -1}, {"missing", -1}};
     for (const Case& c : cases)
         EXPECT_EQ(ini.ReadInteger("S", c.Key, -1), c.Expected) << c.Key;
     // $FFFFFFFF is -1 as a 32-bit value, not the default.
@@ -54,9 +55,26 @@ TEST(TIniFile, WritingKeepsEveryOtherLine) {
     ini.WriteString("recent", "1", "/b.NVT"); // replaced in place, case-insensitive
     ini.WriteString("Recent", "2", "/c.NVT"); // inserted before the blank separator
     ini.WriteString("New", "Key", "Значение");
-    EXPECT_EQ(ini.ToBytes(), "; comment\r\n[Recent]\r\n1=/b.NVT\r\n2=/c.NVT\r\n\r\n[Programmator]\r\n"
-                             "Port=/dev/ttyS0\r\nodd line without equals\r\n[New]\r\nKey=" +
-                                 ToCp1251("Значение") + "\r\n");
+    EXPECT_EQ(ini.ToBytes(),
+              "; comment\r\n[Recent]\r\n1=/b.NVT\r\n2=/c.NVT\r\n\r\n[Programmator]\r\n"
+              "Port=/dev/ttyS0\r\nodd line without equals\r\n[New]\r\nKey=" +
+                  ToCp1251("Значение") + "\r\n");
+}
+
+TEST(TIniFile, SectionsAreFoundAfterWritesMovedThem) {
+    TIniFile ini = Ini("[A]\nK=1\n[Раздел]\nK=2\n[ё]\nK=3\n");
+    for (int i = 0; i < 3; ++i) // each insert moves the later headers down
+        ini.WriteString("a", "N" + std::to_string(i), "x");
+    EXPECT_EQ(ini.ReadString("РАЗДЕЛ", "K", ""), "2");
+    EXPECT_EQ(ini.ReadString("Ё", "K", ""), "3");
+    EXPECT_EQ(ini.ReadString("A", "N2", ""), "x");
+    ini.WriteString("Новый", "K", "4");
+    EXPECT_EQ(ini.ReadString("НОВЫЙ", "k", ""), "4");
+    EXPECT_FALSE(ini.SectionExists(" A")); // names are not trimmed on lookup
+    // A reread file finds the same sections.
+    TIniFile again = TIniFile::FromBytes(ini.ToBytes());
+    EXPECT_EQ(again.ReadString("раздел", "K", ""), "2");
+    EXPECT_EQ(again.ReadString("новый", "K", ""), "4");
 }
 
 TEST(TIniFile, UnixLineEndsStayUnix) {
