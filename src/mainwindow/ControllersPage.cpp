@@ -2,6 +2,7 @@
 
 #include "mainwindow/ActionImages.h"
 #include "mainwindow/Help.h"
+#include "mainwindow/NameEditor.h"
 #include "model/Project.h"
 #include "persistence/Config.h"
 #include "widgets/CellDraw.h"
@@ -81,7 +82,10 @@ void TControllersPage::BuildHeader() {
 
     edProjectName = new QLineEdit;
     edProjectName->setObjectName(QStringLiteral("edProjectName"));
-    edProjectName->setMaxLength(40);
+    edProjectName->setMaxLength(kMaxNameLength);
+    edProjectName->setValidator(new TCp1251Validator(edProjectName, [this](const QString& ch) {
+        Context().ShowRefusal(edProjectName, Cp1251RefusalText(ch));
+    }));
     edProjectName->setToolTip(QStringLiteral("Укажите наименование светофорного объекта!"));
     edProjectNameFrame = new TFramedEdit(Panel1, edProjectName);
     edProjectNameFrame->setFixedHeight(20);

@@ -39,6 +39,7 @@
 #include <QStackedWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace tralcon {
@@ -163,6 +164,7 @@ void TMainForm::BuildPages() {
             &TPhasesPage::ShowCallPhases);
     connect(FPhasesPage, &TPhasesPage::CallPhasesSwitched, FTrendsPage,
             &TTrendsPage::CallPhasesSwitched);
+    connect(FCyclesPage, &TCyclesPage::PhaseChosen, FPhasesPage, &TPhasesPage::ChoosePhase);
 }
 
 void TMainForm::FormCreate() {
@@ -430,6 +432,12 @@ void TMainForm::actAboutExecute() {
         return;
     About->show();
     About->raise();
+}
+
+void TMainForm::ShowRefusal(QWidget* control, const QString& text) {
+    FRefusals << text;
+    if (control != nullptr && control->isVisible())
+        QToolTip::showText(control->mapToGlobal(QPoint(0, control->height())), text, control);
 }
 
 void TMainForm::ShowException(const std::exception& e) {

@@ -110,6 +110,8 @@ class TMainForm : public QMainWindow, private TPageContext {
     QString SaveFileName() const { return FSaveFileName; }
     QStringList RecentFiles() const;
     TInplaceEditor* InplaceEditor() const { return FInplace; }
+    // What the editors refused to take, most recent last.
+    const QStringList& Refusals() const { return FRefusals; }
 
     // ---- pages ------------------------------------------------------------
     TMainPage* Pages[kPageCount] = {};
@@ -172,6 +174,7 @@ class TMainForm : public QMainWindow, private TPageContext {
     void PopupPlusMenu(QMenu* menu) override { ShowPopup(menu, actPlus); }
     void ShowException(const std::exception& e) override;
     QWidget* DialogParent() override { return this; }
+    void ShowRefusal(QWidget* control, const QString& text) override;
 
     void BuildActions();
     void BuildToolBars();
@@ -244,6 +247,7 @@ class TMainForm : public QMainWindow, private TPageContext {
     QString FReportFileName; // ExportReportDialog
 
     std::vector<std::pair<QAction*, QAction*>> FContextEntries; // entry, action
+    QStringList FRefusals;
 };
 
 } // namespace tralcon

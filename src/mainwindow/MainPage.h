@@ -47,6 +47,9 @@ class TPageContext {
     virtual void PopupPlusMenu(QMenu* menu) = 0;
     // The application's standard error box.
     virtual void ShowException(const std::exception& e) = 0;
+    // Says briefly, beside the control, why an input was refused; it takes
+    // no answer.
+    virtual void ShowRefusal(QWidget* control, const QString& text) = 0;
     // The widget menus and dialogs belong to.
     virtual QWidget* DialogParent() = 0;
 };

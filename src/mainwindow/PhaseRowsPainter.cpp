@@ -59,14 +59,31 @@ QString TitleText(const TProject& project, int row, TPhaseRowsTable table) {
 } // namespace
 
 void DrawPhaseRowsCell(QPainter& p, const TProject& project, const TDrawGrid* g, int c, int r,
-                       const QRect& rect, bool expanded, TPhaseRowsTable table, bool selected) {
+                       const QRect& rect, bool expanded, TPhaseRowsTable table, bool selected,
+                       int startCycle) {
     const bool cycles = table == TPhaseRowsTable::Cycles;
     const bool lastCol = c == g->ColCount() - 1, lastRow = r == g->RowCount() - 1;
     if (c == 0) {
         const QColor fill = cycles
                                 ? (r >= kPhaseRowsTitleRows ? QColor(Qt::white) : kCyclesTitleColor)
                                 : kPhasesTitleColor;
-        DrawTitleCell(p, g, c, r, rect, fill, TitleText(project, r, table));
+        const QRect pr = CellPaintRect(rect, lastCol, lastRow);
+        DrawCell(p, pr, fill, selected);
+        QRect textRect = pr;
+        // A referenced cycle carries the anchor at the right; its name keeps
+        // clear of it and is made smaller rather than cut.
+        if (const TCycle* cycle = cycles && r >= kPhaseRowsTitleRows
+                                      ? project.CycleAt(r - kPhaseRowsTitleRows)
+                                      : nullptr;
+            cycle != nullptr && cycle->RefCount() > 0) {
+            const QPixmap anchor = AnchorImage(1);
+            const QSizeF size = anchor.deviceIndependentSize();
+            p.drawPixmap(
+                QPointF(pr.right() - 3 - size.width(), pr.center().y() - size.height() / 2 + 1),
+                anchor);
+            textRect.setRight(pr.right() - 3 - static_cast<int>(size.width()));
+        }
+        DrawFittedCellText(p, textRect, TitleText(project, r, table), Qt::black, p.font());
         return;
     }
     const int row = c - 1;
@@ -106,8 +123,8 @@ void DrawPhaseRowsCell(QPainter& p, const TProject& project, const TDrawGrid* g,
         DrawFittedCellText(p, pr, Q(project.RowStepText(row, expanded)), Qt::black, mono);
         break;
     case 2:
-        DrawCellText(p, pr, QString::number(project.RowStartTime(row, expanded, -1)), Qt::black,
-                     &mono);
+        DrawCellText(p, pr, QString::number(project.RowStartTime(row, expanded, startCycle)),
+                     Qt::black, &mono);
         break;
     case 3:
         DrawCellText(p, pr, Q(project.RowCaption(row, expanded)),

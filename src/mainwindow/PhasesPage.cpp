@@ -173,6 +173,13 @@ void TPhasesPage::SelectPhase(TPhase* phase) {
     emit EditStateChanged();
 }
 
+void TPhasesPage::ChoosePhase(TPhase* phase) {
+    FSelPhase = phase;
+    FSelPhaseRow = -1;
+    if (isVisible())
+        Layout();
+}
+
 void TPhasesPage::ToggleSteps() {
     Context().Inplace().Close();
     FStepsExpanded = !FStepsExpanded;

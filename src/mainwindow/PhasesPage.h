@@ -39,6 +39,8 @@ class TPhasesPage : public TMainPage {
     // The project's call-phase state in the button and the red-blinking box.
     void ShowCallPhases();
     void SetRedBlink(bool flag);
+    // Another page chose the phase (the cycles page edits its minimum time).
+    void ChoosePhase(TPhase* phase);
 
     const TPhase* SelectedPhase() const { return FSelPhase; }
     int SelectedPhaseCol() const { return FSelPhaseCol; }

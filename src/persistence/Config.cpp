@@ -4,6 +4,7 @@
 #include "platform/AppPaths.h"
 #include "platform/FileIO.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace tralcon {
@@ -56,10 +57,12 @@ TIntegerList ParseHexList(std::string_view value) {
     while (!s.empty()) {
         auto comma = s.find(',');
         if (comma == std::string_view::npos) {
-            list.Add(static_cast<std::int32_t>(static_cast<std::uint32_t>(ParseHex(TrimBlanks(s)))));
+            list.Add(
+                static_cast<std::int32_t>(static_cast<std::uint32_t>(ParseHex(TrimBlanks(s)))));
             break;
         }
-        list.Add(static_cast<std::int32_t>(static_cast<std::uint32_t>(ParseHex(s.substr(0, comma)))));
+        list.Add(
+            static_cast<std::int32_t>(static_cast<std::uint32_t>(ParseHex(s.substr(0, comma)))));
         s = TrimBlanks(s.substr(comma + 1));
     }
     return list;
@@ -76,6 +79,33 @@ std::unique_ptr<TConfiguration> LoadConfiguration(const std::string& path) {
     return LoadConfiguration(ini, name);
 }
 
+namespace {
+
+// The numbers n of the sections "Model#n" (n = 0 to 255, written as
+// std::to_string writes it, letter case aside) that the file has, in
+// ascending order: the catalogue's models in their order.
+std::vector<int> ModelSectionNumbers(const TIniFile& ini) {
+    std::vector<int> numbers;
+    for (const std::string& name : ini.FoldedSectionNames()) {
+        static constexpr std::string_view kPrefix = "MODEL#";
+        if (name.size() <= kPrefix.size() || name.size() > kPrefix.size() + 3 ||
+            name.compare(0, kPrefix.size(), kPrefix) != 0)
+            continue;
+        const std::string_view digits = std::string_view(name).substr(kPrefix.size());
+        if (!std::all_of(digits.begin(), digits.end(),
+                         [](char c) { return c >= '0' && c <= '9'; }) ||
+            (digits.size() > 1 && digits[0] == '0'))
+            continue;
+        const int n = std::stoi(std::string(digits));
+        if (n <= 255)
+            numbers.push_back(n);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+} // namespace
+
 std::unique_ptr<TConfiguration> LoadConfiguration(const TIniFile& ini,
                                                   const std::string& fileName) {
     auto config = std::make_unique<TConfiguration>();
@@ -83,15 +113,16 @@ std::unique_ptr<TConfiguration> LoadConfiguration(const TIniFile& ini,
     config->UseYearPlan = ini.ValueExists("General", "UseYearPlan");
     config->UseCollisions = ini.ValueExists("General", "UseCollisions");
     // The all-red duration is a byte; 0 keeps the default.
-    auto allRed = static_cast<std::uint8_t>(ini.ReadInteger("General", "AllRedTime", config->AllRedTime));
+    auto allRed =
+        static_cast<std::uint8_t>(ini.ReadInteger("General", "AllRedTime", config->AllRedTime));
     if (allRed != 0)
         config->AllRedTime = allRed;
-    config->YBTime = static_cast<std::uint8_t>(ini.ReadInteger("General", "YBTime", config->YBTime));
+    config->YBTime =
+        static_cast<std::uint8_t>(ini.ReadInteger("General", "YBTime", config->YBTime));
 
-    for (int n = 0; n <= 255; ++n) {
+    for (const int n : ModelSectionNumbers(ini)) {
         const std::string section = "Model#" + std::to_string(n);
-        if (!ini.SectionExists(section) || !ini.ValueExists(section, "ID") ||
-            !ini.ValueExists(section, "Caption"))
+        if (!ini.ValueExists(section, "ID") || !ini.ValueExists(section, "Caption"))
             continue;
         if (!ini.ValueExists(section, "RedOrder") && !ini.ValueExists(section, "GreenOrder") &&
             !ini.ValueExists(section, "UniversalOrder") && !ini.ValueExists(section, "YellowOrder"))
@@ -100,7 +131,8 @@ std::unique_ptr<TConfiguration> LoadConfiguration(const TIniFile& ini,
         auto green = ReadOrder(ini, section, "GreenOrder");
         auto yellow = ReadOrder(ini, section, "YellowOrder");
         auto universal = ReadOrder(ini, section, "UniversalOrder");
-        auto powerMask = static_cast<std::uint32_t>(ParseHex(ini.ReadString(section, "PowerMask", "0")));
+        auto powerMask =
+            static_cast<std::uint32_t>(ParseHex(ini.ReadString(section, "PowerMask", "0")));
         std::int32_t id = ini.ReadInteger(section, "ID", -1);
         auto controllerID = static_cast<std::uint8_t>(ini.ReadInteger(section, "ControllerID", 3));
         std::string caption = ini.ReadString(section, "Caption", section);
@@ -117,14 +149,15 @@ std::string DefaultConfigurationPath(const std::string& programDir) {
     std::string beside = JoinPath(programDir, kConfigFileName);
     if (FileExists(beside))
         return beside;
-    std::string installed = JoinPath(JoinPath(DirName(programDir), "share/tralcon"), kConfigFileName);
+    std::string installed =
+        JoinPath(JoinPath(DirName(programDir), "share/tralcon"), kConfigFileName);
     if (FileExists(installed))
         return installed;
     return beside; // names the expected place in the "not found" message
 }
 
-std::vector<std::string> LoadRecentFiles(
-    const std::string& iniPath, const std::function<bool(const std::string&)>& exists) {
+std::vector<std::string> LoadRecentFiles(const std::string& iniPath,
+                                         const std::function<bool(const std::string&)>& exists) {
     std::vector<std::string> paths;
     TIniFile ini;
     if (!FileExists(iniPath) || !ini.Load(iniPath, nullptr) || !ini.SectionExists("Recent"))

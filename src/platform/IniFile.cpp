@@ -151,6 +151,14 @@ void TIniFile::IndexSections() {
     }
 }
 
+std::vector<std::string> TIniFile::FoldedSectionNames() const {
+    std::vector<std::string> names;
+    names.reserve(FSections.size());
+    for (const auto& [name, line] : FSections)
+        names.push_back(name);
+    return names;
+}
+
 bool TIniFile::Load(const std::string& path, std::string* error, bool mayBeMissing) {
     std::string bytes;
     if (!ReadWholeFile(path, &bytes, error)) {

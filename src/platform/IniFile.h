@@ -29,6 +29,10 @@ class TIniFile {
     std::int32_t ReadInteger(std::string_view section, std::string_view key,
                              std::int32_t def) const;
     std::vector<std::string> ReadSection(std::string_view section) const; // key names
+    // Every section's name once, its letter case folded (ASCII and Cyrillic
+    // letters in upper case), code page 1251: for a reader that looks for a family
+    // of sections without probing each possible name.
+    std::vector<std::string> FoldedSectionNames() const;
 
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {

@@ -1,6 +1,6 @@
+#include "persistence/Config.h"
 #include "TestUtil.h"
 #include "model/Errors.h"
-#include "persistence/Config.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,9 @@ namespace {
 
 using test::CatalogueFromText;
 
-std::vector<std::int32_t> Values(const TIntegerList& l) { return l.Values(); }
+std::vector<std::int32_t> Values(const TIntegerList& l) {
+    return l.Values();
+}
 
 TEST(ParseHex, DigitsBothCasesAndFailures) {
     EXPECT_EQ(ParseHex(""), 0u);
@@ -65,7 +67,8 @@ TEST(LoadConfiguration, ByteValuesWrapAndZeroAllRedKeepsDefault) {
     EXPECT_EQ(c->YBTime, 2);
     EXPECT_EQ(c->AllRedTime, 5);
     EXPECT_EQ(c->ModelList[0]->ControllerID, 4);
-    auto z = CatalogueFromText("[General]\nAllRedTime=256\n[Model#0]\nID=1\nCaption=A\nRedOrder=1\n");
+    auto z =
+        CatalogueFromText("[General]\nAllRedTime=256\n[Model#0]\nID=1\nCaption=A\nRedOrder=1\n");
     EXPECT_EQ(z->AllRedTime, 3);
 }
 
@@ -79,13 +82,25 @@ TEST(LoadConfiguration, SectionsZeroTo255AreReadAnd256IsNot) {
     EXPECT_EQ(c->ModelList[0]->ID, 1);
     EXPECT_EQ(c->ModelList[1]->ID, 9);
     EXPECT_EQ(c->ModelList[2]->ID, 2);
+    // Only the number as written plainly names a model; the first of two
+    // sections of one name counts.
+    auto d = CatalogueFromText("[Model#07]\nID=7\nCaption=Z\nRedOrder=1\n"
+                               "[Model#+1]\nID=8\nCaption=P\nRedOrder=1\n"
+                               "[Model# 2]\nID=6\nCaption=S\nRedOrder=1\n"
+                               "[Model#]\nID=5\nCaption=E\nRedOrder=1\n"
+                               "[MODEL#12]\nID=12\nCaption=U\nRedOrder=1\n"
+                               "[Model#12]\nID=13\nCaption=V\nRedOrder=1\n"
+                               "[Model#3]\nID=3\nCaption=T\nRedOrder=1\n");
+    ASSERT_EQ(d->ModelList.Count(), 2);
+    EXPECT_EQ(d->ModelList[0]->ID, 3);
+    EXPECT_EQ(d->ModelList[1]->ID, 12);
 }
 
 TEST(LoadConfiguration, SectionTakenOnlyWithIdCaptionAndAnOrderKey) {
     auto c = CatalogueFromText("[Model#0]\nCaption=NoID\nRedOrder=1\n"
-                               "[Model#1]\nID=1\nRedOrder=1\n"               // no Caption
+                               "[Model#1]\nID=1\nRedOrder=1\n" // no Caption
                                "[Model#2]\nID=2\nCaption=NoOrder\nPowerMask=1\n"
-                               "[Model#3]\nID=3\nCaption=\nYellowOrder=\n"   // empty values
+                               "[Model#3]\nID=3\nCaption=\nYellowOrder=\n" // empty values
                                "[model#4]\nid=4\ncaption=Lower\nuniversalorder=1,2\n");
     ASSERT_EQ(c->ModelList.Count(), 2);
     EXPECT_EQ(c->ModelList[0]->ID, 3);

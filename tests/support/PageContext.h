@@ -32,12 +32,14 @@ class TStandalonePageContext : public TPageContext {
     bool WindowActive() const override { return Active; }
     void PopupPlusMenu(QMenu* menu) override { Popups << menu; }
     void ShowException(const std::exception& e) override { Errors << e.what(); }
+    void ShowRefusal(QWidget*, const QString& text) override { Refusals << text; }
     QWidget* DialogParent() override { return nullptr; }
 
     bool Active = true;
     int Modifications = 0;
     QList<QMenu*> Popups;
     QStringList Errors;
+    QStringList Refusals;
 
   private:
     std::unique_ptr<TConfiguration> FConfig;
