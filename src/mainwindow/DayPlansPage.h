@@ -7,6 +7,7 @@
 namespace tralcon {
 
 class TDayPlan;
+class TDayPlanItem;
 
 class TDayPlansPage : public TPlanTreePage {
     Q_OBJECT
@@ -17,15 +18,22 @@ class TDayPlansPage : public TPlanTreePage {
     bool CanMinus() const override;
     QString PlusHint() const override;
     QString MinusHint() const override;
+    void Plus() override;
+    void Minus() override;
+    void NodeClicked(QTreeWidgetItem* node, int col) override;
 
     TDrawTree* vtDayPlans = nullptr;
+    // The cycles an item may run, rebuilt each time it opens.
+    QMenu* PopupCycles = nullptr;
 
   protected:
     void BuildNodes() override;
     void CellLook(QTreeWidgetItem* item, int col, TTreeCellLook& look) override;
 
   private:
-    const TDayPlan* SelectedPlan() const;
+    TDayPlan* SelectedPlan() const;
+    TDayPlanItem* SelectedItem() const;
+    void FillCyclesMenu();
 };
 
 } // namespace tralcon

@@ -4,6 +4,10 @@
 #include "model/LinkedObjs.h"
 #include "widgets/DrawTree.h"
 #include "widgets/InplaceEditor.h"
+#include "widgets/MenuStyle.h"
+
+#include <QKeyEvent>
+#include <QMenu>
 
 namespace tralcon {
 
@@ -26,6 +30,16 @@ TPlanTreePage::TPlanTreePage(TPageContext& context, const char* pageName, int pa
         }
         emit EditStateChanged();
     });
+    FTree->OnClick = [this](Qt::MouseButton button, QPoint pos) {
+        QTreeWidgetItem* node = FTree->currentItem();
+        if (node == nullptr || button != Qt::LeftButton)
+            return;
+        const int col = FTree->ClickedColumn(pos);
+        if (col >= 0)
+            Guard([&] { NodeClicked(node, col); });
+        emit EditStateChanged();
+    };
+    FTree->OnKeyDown = [this](QKeyEvent* e) { return KeyDown(e); };
     // Collapsing the node above the focused one moves the focus up to it.
     connect(FTree, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* node) {
         QTreeWidgetItem* focused = FTree->currentItem();
@@ -34,6 +48,94 @@ TPlanTreePage::TPlanTreePage(TPageContext& context, const char* pageName, int pa
             FTree->FocusNode(node);
         }
     });
+}
+
+// Enter opens the node's first editor (a plan's name, an item's time, day or
+// date), Space the menu of an item's link; Delete deletes where the rules
+// allow. The arrows are the tree's own.
+bool TPlanTreePage::KeyDown(QKeyEvent* e) {
+    QTreeWidgetItem* node = FTree->currentItem();
+    if (node == nullptr)
+        return false;
+    const bool item = IsItemNode(node);
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        Guard([&] { NodeClicked(node, item ? 0 : 1); });
+        return true;
+    case Qt::Key_Space:
+        if (item)
+            Guard([&] { NodeClicked(node, 1); });
+        return true;
+    case Qt::Key_Delete:
+        if (CanMinus())
+            Guard([&] { Minus(); });
+        emit EditStateChanged();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TPlanTreePage::IsItemNode(const QTreeWidgetItem* node) const {
+    return node->parent() != nullptr;
+}
+
+QMenu* TPlanTreePage::MakePopup(const char* name) {
+    auto* m = new QMenu(this);
+    m->setObjectName(QLatin1String(name));
+    TMenuStyle::Apply(m);
+    return m;
+}
+
+void TPlanTreePage::PopupAtCell(QMenu* menu, QTreeWidgetItem* node, int col) {
+    const QRect cell = FTree->CellRect(node, col);
+    menu->popup(FTree->viewport()->mapToGlobal(cell.bottomLeft() + QPoint(0, 1)));
+}
+
+QRect TPlanTreePage::EditorRect(QTreeWidgetItem* node, int col) const {
+    return FTree->CellRect(node, col);
+}
+
+QTreeWidgetItem* TPlanTreePage::InsertNode(QTreeWidgetItem* parent, QTreeWidgetItem* after) {
+    auto* node = new QTreeWidgetItem;
+    if (parent == nullptr)
+        FTree->insertTopLevelItem(after != nullptr ? FTree->indexOfTopLevelItem(after) + 1
+                                                   : FTree->topLevelItemCount(),
+                                  node);
+    else
+        parent->insertChild(
+            after != nullptr ? parent->indexOfChild(after) + 1 : parent->childCount(), node);
+    if (parent != nullptr)
+        parent->setExpanded(true);
+    FTree->FocusNode(node);
+    return node;
+}
+
+void TPlanTreePage::RemoveFocusedNode() {
+    QTreeWidgetItem* node = FTree->currentItem();
+    if (node == nullptr)
+        return;
+    Context().Inplace().Close();
+    QTreeWidgetItem* parent = node->parent();
+    const int index =
+        parent != nullptr ? parent->indexOfChild(node) : FTree->indexOfTopLevelItem(node);
+    const int siblings = parent != nullptr ? parent->childCount() : FTree->topLevelItemCount();
+    auto sibling = [&](int i) {
+        return parent != nullptr ? parent->child(i) : FTree->topLevelItem(i);
+    };
+    QTreeWidgetItem* next = index + 1 < siblings ? sibling(index + 1)
+                            : index > 0          ? sibling(index - 1)
+                                                 : parent;
+    FTree->FocusNode(nullptr);
+    delete node;
+    FTree->FocusNode(next);
+}
+
+void TPlanTreePage::Changed() {
+    Context().SetModified();
+    FTree->viewport()->update();
+    emit EditStateChanged();
 }
 
 void TPlanTreePage::Refresh() {

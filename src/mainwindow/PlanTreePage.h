@@ -6,6 +6,7 @@
 
 #include "mainwindow/MainPage.h"
 
+class QMenu;
 class QTreeWidgetItem;
 
 namespace tralcon {
@@ -24,6 +25,8 @@ class TPlanTreePage : public TMainPage {
     void Reset() override;
 
     TDrawTree* Tree() const { return FTree; }
+    // What a click on the column of the focused node does.
+    virtual void NodeClicked(QTreeWidgetItem* node, int col) = 0;
 
   protected:
     // Adds the nodes for the model's objects to the empty tree.
@@ -46,7 +49,27 @@ class TPlanTreePage : public TMainPage {
     // something refers to it; column 1 its name.
     static void PlanCellLook(const TLinkedObject* plan, int index, int col, TTreeCellLook& look);
 
+    // A plan item's node (not a plan's own).
+    virtual bool IsItemNode(const QTreeWidgetItem* node) const;
+    // A menu of the page's, drawn as every menu.
+    QMenu* MakePopup(const char* name);
+    // Opens the menu at the lower-left corner of the cell.
+    void PopupAtCell(QMenu* menu, QTreeWidgetItem* node, int col);
+    // The cell's rectangle, for an in-place editor.
+    QRect EditorRect(QTreeWidgetItem* node, int col) const;
+    // A node for a new child (item) after the focused item or, for none, at
+    // the end of parent; focused and selected.
+    QTreeWidgetItem* InsertNode(QTreeWidgetItem* parent, QTreeWidgetItem* after);
+    // Removes the focused node; its next sibling, else the previous one,
+    // else its parent, takes the focus.
+    void RemoveFocusedNode();
+    // A change the project file keeps: the modified flag, the add and
+    // delete rules, the tree repainted.
+    void Changed();
+
   private:
+    bool KeyDown(QKeyEvent* e);
+
     TDrawTree* FTree = nullptr;
     int FSelTop = -1;
     int FSelChild = -1;

@@ -7,6 +7,7 @@
 namespace tralcon {
 
 class TWeekPlan;
+class TWeekPlanItem;
 
 class TWeekPlansPage : public TPlanTreePage {
     Q_OBJECT
@@ -17,15 +18,25 @@ class TWeekPlansPage : public TPlanTreePage {
     bool CanMinus() const override;
     QString PlusHint() const override;
     QString MinusHint() const override;
+    void Plus() override;
+    void Minus() override;
+    void NodeClicked(QTreeWidgetItem* node, int col) override;
 
     TDrawTree* vtWeekPlans = nullptr;
+    // Rebuilt each time they open: the days an item may start on (between
+    // its neighbours) and the day plans it may run.
+    QMenu* PopupWeekDays = nullptr;
+    QMenu* PopupDayPlans = nullptr;
 
   protected:
     void BuildNodes() override;
     void CellLook(QTreeWidgetItem* item, int col, TTreeCellLook& look) override;
 
   private:
-    const TWeekPlan* SelectedPlan() const;
+    TWeekPlan* SelectedPlan() const;
+    TWeekPlanItem* SelectedItem() const;
+    void FillWeekDaysMenu();
+    void FillDayPlansMenu();
 };
 
 } // namespace tralcon

@@ -6,6 +6,8 @@
 
 namespace tralcon {
 
+class TYearPlanItem;
+
 class TYearPlanPage : public TPlanTreePage {
     Q_OBJECT
   public:
@@ -15,12 +17,22 @@ class TYearPlanPage : public TPlanTreePage {
     bool CanMinus() const override;
     QString PlusHint() const override;
     QString MinusHint() const override;
+    void Plus() override;
+    void Minus() override;
+    void NodeClicked(QTreeWidgetItem* node, int col) override;
 
     TDrawTree* vtYearPlan = nullptr;
+    // The week plans an item may run, rebuilt each time it opens.
+    QMenu* PopupWeekPlans = nullptr;
 
   protected:
+    bool IsItemNode(const QTreeWidgetItem*) const override { return true; }
     void BuildNodes() override;
     void CellLook(QTreeWidgetItem* item, int col, TTreeCellLook& look) override;
+
+  private:
+    TYearPlanItem* SelectedItem() const;
+    void FillWeekPlansMenu();
 };
 
 } // namespace tralcon

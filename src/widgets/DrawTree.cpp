@@ -2,6 +2,7 @@
 
 #include "widgets/CellDraw.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -235,6 +236,14 @@ void TDrawTree::paintEvent(QPaintEvent* e) {
                 PaintCell(p, item, c, r, true);
         }
     }
+}
+
+void TDrawTree::keyPressEvent(QKeyEvent* e) {
+    if (OnKeyDown && OnKeyDown(e)) {
+        e->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(e);
 }
 
 void TDrawTree::mousePressEvent(QMouseEvent* e) {

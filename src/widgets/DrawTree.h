@@ -82,11 +82,14 @@ class TDrawTree : public QTreeWidget {
     std::function<void(QTreeWidgetItem* item, int column, TTreeCellLook& look)> OnCellLook;
     // A mouse press, after the node under it became the focused one.
     std::function<void(Qt::MouseButton button, QPoint viewportPos)> OnClick;
+    // A key press before the tree's own handling; true when it was handled.
+    std::function<bool(QKeyEvent* e)> OnKeyDown;
 
   protected:
     void drawBranches(QPainter* p, const QRect& rect, const QModelIndex& index) const override;
     void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 } // namespace tralcon
