@@ -8,6 +8,7 @@
 #include "widgets/GridSizing.h"
 #include "widgets/InplaceEditor.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -59,13 +60,29 @@ void TCyclesPage::Layout() {
     l.FixedRows = cycles > 0 ? kPhaseRowsTitleRows : 0;
     l.ExtraHeight = 1;
     dgCycles->SetColCount(l.Cols);
-    dgCycles->SetColWidth(0, kNameColWidth);
+    dgCycles->SetColWidth(0, NameColumnWidth());
     LayoutGrid(dgCycles, rect(), l);
     if (FSelCycleRow >= l.Rows)
         FSelCycleRow = -1;
     if (FSelCol >= l.Cols)
         FSelCol = l.Cols - 1;
     dgCycles->Invalidate();
+}
+
+// 150 pixels, or wider where a cycle's name with its times and anchor needs
+// it: the label is read whole at the window's font.
+int TCyclesPage::NameColumnWidth() const {
+    const TProject& project = Project();
+    const QFontMetrics fm(dgCycles->font());
+    int width = kNameColWidth;
+    for (int i = 0; i < project.CycleList().Count(); ++i) {
+        const QString label = QStringLiteral("%1 (#%2) (%3)")
+                                  .arg(QString::fromStdString(project.CycleAt(i)->Name()))
+                                  .arg(i + 1)
+                                  .arg(QString::fromStdString(project.CycleTimeText(i)));
+        width = std::max(width, fm.horizontalAdvance(label) + 8 + 19);
+    }
+    return width;
 }
 
 void TCyclesPage::Refresh() {

@@ -43,6 +43,7 @@ class TCyclesPage : public TMainPage {
     void PhaseChosen(TPhase* phase);
 
   private:
+    int NameColumnWidth() const;
     bool KeyDown(QKeyEvent* e);
     void DrawFocus(QPainter& p, int col, int row, const QRect& rect);
 
