@@ -6,6 +6,7 @@
 #include "flash/Flash.h"
 #include "flash/ImageFiles.h"
 #include "flash/ImageReader.h"
+#include "flash/SignalCheck.h"
 #include "model/Errors.h"
 #include "persistence/Config.h"
 #include "persistence/ProjExp.h"
@@ -256,11 +257,15 @@ int CmdExport(Context& c) {
 }
 
 // Reads a project and compiles and reads back every controller's image.
+// Compiles and reads back every controller's image, then checks the signal
+// program those images carry: 1 on any error (with --strict, any warning).
 int CmdCheck(Context& c) {
     TLoadedProject loaded = LoadPositional(c);
+    const TProject& project = *loaded.Project;
     int status = 0;
-    for (int k = 0; k < loaded.Project->ControllerList().Count(); ++k) {
-        const TBytes image = BuildFlashImage(*loaded.Project, k, loaded.Project->ProjectOptions());
+    std::vector<TBytes> images;
+    for (int k = 0; k < project.ControllerList().Count(); ++k) {
+        const TBytes image = BuildFlashImage(project, k, project.ProjectOptions());
         TImageDescription d;
         std::string error;
         if (!ReadFlashImage(image, &d, &error)) {
@@ -273,6 +278,13 @@ int CmdCheck(Context& c) {
         } else {
             c.Out << "controller " << k << ": image " << image.size() << " bytes, OK\n";
         }
+        images.push_back(image);
+    }
+    const bool strict = c.Args.Flag("--strict");
+    for (const TFinding& f : CheckSignalProgram(project, images, c.Catalogue().Check)) {
+        c.Out << FindingLevelName(f.Level) << ": " << f.Text << "\n";
+        if (f.Level == TFindingLevel::Error || (strict && f.Level == TFindingLevel::Warning))
+            status = 1;
     }
     return status;
 }
@@ -303,7 +315,10 @@ const std::vector<Command>& Commands() {
         {"sample", "sample -o FILE.NVT", "write the sample crossroad", CmdSample},
         {"info", "info FILE.NVT", "describe a project", CmdInfo},
         {"resave", "resave FILE.NVT -o OUT.NVT", "read a project and write it again", CmdResave},
-        {"check", "check FILE.NVT", "read a project and check every controller's image", CmdCheck},
+        {"check", "check FILE.NVT [--strict]",
+         "read a project, check every controller's image and the signal program it carries "
+         "(exit 1 on an error; --strict: on a warning too)",
+         CmdCheck},
         {"image", "image FILE.NVT --controller K -o OUT.bin",
          "the flash image of controller K (from 0)", CmdImage},
         {"export", "export FILE.NVT -o NAME.k0", "the image files NAME.k0, NAME.k1, ...",
@@ -334,7 +349,7 @@ void PrintHelp(std::ostream& out) {
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     try {
         CliArgs parsed(args, {"--config", "-o", "--output", "--controller", "--model", "--port"},
-                       {"--help", "-h", "--set"});
+                       {"--help", "-h", "--set", "--strict"});
         if (parsed.Flag("--help") || parsed.Flag("-h") || parsed.Command() == "help") {
             PrintHelp(out);
             return 0;

@@ -2,6 +2,7 @@
 // The main window: the project's one editing window, with a page per topic,
 // the tool bars, the file commands and the export menu.
 
+#include "flash/SignalCheck.h"
 #include "mainwindow/Help.h"
 #include "mainwindow/MainPage.h"
 #include "mainwindow/MainServices.h"
@@ -24,6 +25,7 @@ class QToolBar;
 namespace tralcon {
 
 class TAbout;
+class TCheckForm;
 class TCollisionsPage;
 class TController;
 class TControllersPage;
@@ -93,6 +95,12 @@ class TMainForm : public QMainWindow, private TPageContext {
     void ModelMenuClick(int modelIndex);
     void SaveImageFilesCmd();
     void ProgramController(const TController* controller);
+    // The signal program check into the "Проверка" window, which it shows.
+    void RunCheck();
+    // Before images leave the program: true when the check of these images
+    // found no error or the engineer chose to go on.
+    bool CheckBeforeSending(const std::vector<TBytes>& images, const QString& what);
+    TCheckForm* CheckForm() const { return FCheckForm; }
     // Help for a control: its context number or its nearest parent's.
     void HelpRequest(QWidget* w);
 
@@ -148,6 +156,7 @@ class TMainForm : public QMainWindow, private TPageContext {
     QAction* actPlus = nullptr;
     QAction* actMinus = nullptr;
     QAction* actScheme = nullptr;
+    QAction* actCheck = nullptr;
     QAction* actHelp = nullptr;
     QAction* actAbout = nullptr;
     QAction* actExit = nullptr;
@@ -188,6 +197,9 @@ class TMainForm : public QMainWindow, private TPageContext {
     void ResetEditors();
     void RebuildExportMenu();
     void ControllersChanged();
+    // Every controller's image, as the export sends them.
+    std::vector<TBytes> BuildImages() const;
+    TCheckForm* ShowCheckForm(const std::vector<TFinding>& findings);
     // Before the project on show is replaced: a modified project is saved,
     // dropped or kept as the engineer says; false keeps it.
     bool ConfirmDiscard();
@@ -248,6 +260,7 @@ class TMainForm : public QMainWindow, private TPageContext {
 
     std::vector<std::pair<QAction*, QAction*>> FContextEntries; // entry, action
     QStringList FRefusals;
+    TCheckForm* FCheckForm = nullptr; // made when first used
 };
 
 } // namespace tralcon

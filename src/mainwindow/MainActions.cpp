@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QToolBar>
@@ -27,6 +29,29 @@ QAction* MakeAction(QObject* owner, const char* name, const QString& caption, in
         a->setShortcut(shortcut);
     a->setShortcutContext(Qt::WindowShortcut);
     return a;
+}
+
+// The check's image: a green tick in a shield, drawn at the screen's
+// pixel density like the other action images.
+QIcon CheckIcon() {
+    const qreal dpr = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+    QPixmap pm(QSize(qRound(24 * dpr), qRound(24 * dpr)));
+    pm.setDevicePixelRatio(dpr);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shield;
+    shield.moveTo(12, 2.5);
+    shield.lineTo(20.5, 5.5);
+    shield.cubicTo(20.5, 13, 17.5, 18.5, 12, 21.5);
+    shield.cubicTo(6.5, 18.5, 3.5, 13, 3.5, 5.5);
+    shield.closeSubpath();
+    p.setPen(QPen(QColor(40, 40, 60), 1));
+    p.setBrush(QColor(255, 255, 250));
+    p.drawPath(shield);
+    p.setPen(QPen(QColor(20, 160, 60), 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygonF({QPointF(7.5, 12), QPointF(10.8, 15.5), QPointF(16.5, 8)}));
+    return QIcon(pm);
 }
 
 QMenu* MakeMenu(QWidget* parent, const char* name) {
@@ -59,6 +84,10 @@ void TMainForm::BuildActions() {
                           QKeySequence("Ctrl+Delete"));
     actScheme = MakeAction(this, "actScheme", QStringLiteral("Редактор схем..."), aiScheme,
                            QStringLiteral("Открыть редактор схемы движения"), QKeySequence());
+    actCheck =
+        MakeAction(this, "actCheck", QStringLiteral("Проверка программы..."), aiScheme,
+                   QStringLiteral("Проверить программу светофорного объекта"), QKeySequence("F7"));
+    actCheck->setIcon(CheckIcon());
     actHelp = MakeAction(this, "actHelp", QStringLiteral("Справка"), aiHelp,
                          QStringLiteral("Справка"), QKeySequence("Ctrl+H"));
     actAbout = MakeAction(this, "actAbout", QStringLiteral("О программе..."), aiAbout,
@@ -67,7 +96,7 @@ void TMainForm::BuildActions() {
                          QStringLiteral("Завершение работы и выход"), QKeySequence("Alt+X"));
     // Shortcuts work wherever the focus is in the window.
     addActions({actNew, actOpen, actSave, actSaveAs, actExport, actPrint, actPlus, actMinus,
-                actScheme, actHelp, actAbout, actExit});
+                actScheme, actCheck, actHelp, actAbout, actExit});
 
     connect(actNew, &QAction::triggered, this, [this] { Guard([this] { actNewExecute(); }); });
     connect(actOpen, &QAction::triggered, this, [this] { Guard([this] { actOpenExecute(); }); });
@@ -81,6 +110,7 @@ void TMainForm::BuildActions() {
     connect(actPlus, &QAction::triggered, this, [this] { Guard([this] { actPlusExecute(); }); });
     connect(actMinus, &QAction::triggered, this, [this] { Guard([this] { actMinusExecute(); }); });
     connect(actScheme, &QAction::triggered, this, [this] { FScheme->ShowScheme(); });
+    connect(actCheck, &QAction::triggered, this, [this] { Guard([this] { RunCheck(); }); });
     connect(actHelp, &QAction::triggered, this, [this] { actHelpExecute(); });
     connect(actAbout, &QAction::triggered, this, [this] { actAboutExecute(); });
     connect(actExit, &QAction::triggered, this, &QWidget::close);
@@ -113,6 +143,7 @@ void TMainForm::BuildToolBars() {
     addButton(actMinus, 30);
     gap(12);
     addButton(actScheme, 30);
+    addButton(actCheck, 30);
     auto* stretch = new QWidget(ToolBar1);
     stretch->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     ToolBar1->addWidget(stretch);
@@ -204,6 +235,7 @@ void TMainForm::BuildMenus() {
     entry(actMinus);
     PopupMenu1->addSeparator();
     entry(actScheme);
+    entry(actCheck);
     PopupMenu1->addSeparator();
     entry(actHelp);
     // Linux window managers offer no system menu to extend, so the About

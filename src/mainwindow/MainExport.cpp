@@ -5,6 +5,9 @@
 
 #include "flash/ImageFiles.h"
 #include "flash/ProgrammerLibrary.h"
+#include "flash/SignalCheck.h"
+#include "mainwindow/CheckForm.h"
+#include "mainwindow/PhasesPage.h"
 #include "model/Project.h"
 
 #include <QAction>
@@ -34,9 +37,10 @@ void TMainForm::SaveImageFilesCmd() {
         return;
     FExportFileName = *name;
     repaint();
-    std::vector<TBytes> images;
-    for (int i = 0; i < FProject->ControllerList().Count(); ++i)
-        images.push_back(FEnv.BuildImage(*FProject, i));
+    // What is written is exactly what was checked.
+    const std::vector<TBytes> images = BuildImages();
+    if (!CheckBeforeSending(images, QStringLiteral("записать прошивки в файлы")))
+        return;
     for (const TImageFileReport& r : SaveImageFiles(name->toStdString(), images))
         if (!r.Message.empty())
             FDialogs->ShowMessage(this, QStringLiteral("Ошибка записи"),
@@ -49,12 +53,62 @@ void TMainForm::ProgramController(const TController* controller) {
         return;
     // Each call starts from the library's initial state (a fresh window and
     // protocol), though the library stays loaded once it has run; without
-    // the library or its entry nothing happens. The
-    // image is built only once the library is there. The result code is not
-    // used: the library's window has told the user.
+    // the library or its entry nothing happens. The images are built and
+    // checked only once the library is there; the one sent is the one
+    // checked. The result code is not used: the library's window has told
+    // the user.
     const TProgrammerLibrary library(ProgrammerLibraryPath(FEnv.ProgramDir));
-    if (library.Loaded())
-        library.ExportData(FEnv.BuildImage(*FProject, index));
+    if (!library.Loaded())
+        return;
+    const std::vector<TBytes> images = BuildImages();
+    if (!CheckBeforeSending(images, QStringLiteral("программировать контроллер")))
+        return;
+    library.ExportData(images[static_cast<std::size_t>(index)]);
+}
+
+std::vector<TBytes> TMainForm::BuildImages() const {
+    std::vector<TBytes> images;
+    for (int i = 0; i < FProject->ControllerList().Count(); ++i)
+        images.push_back(FEnv.BuildImage(*FProject, i));
+    return images;
+}
+
+TCheckForm* TMainForm::ShowCheckForm(const std::vector<TFinding>& findings) {
+    if (FCheckForm == nullptr) {
+        FCheckForm = new TCheckForm(this);
+        connect(FCheckForm, &TCheckForm::RecheckRequested, this, &TMainForm::RunCheck);
+        connect(FCheckForm, &TCheckForm::FindingChosen, this, [this](int phase, int row) {
+            if (phase < 0 && row < 0)
+                return;
+            ActivatePage(pgPhases);
+            FPhasesPage->SelectCell(phase, row);
+        });
+    }
+    FCheckForm->ShowFindings(findings);
+    FCheckForm->show();
+    FCheckForm->raise();
+    return FCheckForm;
+}
+
+void TMainForm::RunCheck() {
+    std::vector<TFinding> findings;
+    try {
+        findings = CheckSignalProgram(*FProject, BuildImages(), FConfig->Check);
+    } catch (const std::exception& e) {
+        findings = {{TFindingLevel::Error, e.what(), -1, -1}};
+    }
+    ShowCheckForm(findings);
+}
+
+bool TMainForm::CheckBeforeSending(const std::vector<TBytes>& images, const QString& what) {
+    const std::vector<TFinding> findings = CheckSignalProgram(*FProject, images, FConfig->Check);
+    if (!HasErrors(findings))
+        return true;
+    ShowCheckForm(findings);
+    return FDialogs->ConfirmDespiteErrors(
+        this, QStringLiteral("Проверка программы: %1. Сигналы с ошибками могут выйти на улицу.\n\n"
+                             "Всё равно %2?")
+                  .arg(FindingsSummary(findings), what));
 }
 
 } // namespace tralcon

@@ -45,6 +45,17 @@ TMainDialogs::TSaveChoice TMainDialogs::AskSaveChanges(QWidget* parent,
     return TSaveChoice::Cancel;
 }
 
+bool TMainDialogs::ConfirmDespiteErrors(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, qApp->property("applicationTitle").toString(), text,
+                    QMessageBox::NoButton, parent);
+    QPushButton* go = box.addButton(QStringLiteral("Продолжить"), QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == go;
+}
+
 namespace {
 
 std::optional<QString> RunFileDialog(QWidget* parent, const TFileDialogSpec& spec,

@@ -42,6 +42,9 @@ class TMainDialogs {
     // caption, the error icon.
     virtual void ShowException(QWidget* parent, const QString& text);
     virtual TSaveChoice AskSaveChanges(QWidget* parent, const QString& projectName);
+    // The signal program check found errors: go on all the same? Cancel is
+    // the default answer.
+    virtual bool ConfirmDespiteErrors(QWidget* parent, const QString& text);
     // The chosen file, or none when the dialog was cancelled.
     virtual std::optional<QString> OpenFileName(QWidget* parent, const TFileDialogSpec& spec,
                                                 const QString& current);

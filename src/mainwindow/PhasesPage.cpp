@@ -180,6 +180,23 @@ void TPhasesPage::ChoosePhase(TPhase* phase) {
         Layout();
 }
 
+void TPhasesPage::SelectCell(int phase, int row) {
+    Context().Inplace().Close();
+    if (TPhase* p = phase >= 0 ? Project().PhaseAt(phase) : nullptr; p != nullptr)
+        FSelPhase = p;
+    if (row >= 0 && row < Project().TrendCount())
+        FSelPhaseRow = row + kPhaseRowsTitleRows;
+    Layout();
+    // Into view.
+    if (FSelPhaseCol > 0 && FSelPhaseCol < dgPhases->LeftCol())
+        dgPhases->SetLeftCol(FSelPhaseCol);
+    if (FSelPhaseRow >= kPhaseRowsTitleRows && FSelPhaseRow < dgPhases->TopRow())
+        dgPhases->SetTopRow(FSelPhaseRow);
+    dgPhases->setFocus();
+    Context().Scheme().ShowPhaseOnScheme(FSelPhase);
+    emit EditStateChanged();
+}
+
 void TPhasesPage::ToggleSteps() {
     Context().Inplace().Close();
     FStepsExpanded = !FStepsExpanded;

@@ -41,6 +41,9 @@ class TPhasesPage : public TMainPage {
     void SetRedBlink(bool flag);
     // Another page chose the phase (the cycles page edits its minimum time).
     void ChoosePhase(TPhase* phase);
+    // Shows the phase (PhaseAt index) and the signal row a finding names;
+    // -1 leaves either as it is.
+    void SelectCell(int phase, int row);
 
     const TPhase* SelectedPhase() const { return FSelPhase; }
     int SelectedPhaseCol() const { return FSelPhaseCol; }

@@ -47,6 +47,15 @@ public:
 std::string ModelOutputName(const TModelOutput* o);
 
 // What "NVT-3.cfg" gives: the catalogue and the general switches.
+// The limits of the signal program check, in seconds (section [Check] of
+// the catalogue; the defaults follow the usual practice of GOST R 52289).
+struct TCheckThresholds {
+    int YellowMin = 3;     // a yellow shorter than this is flagged
+    int GreenBlinkMin = 3; // green blinking, where used, at least this long
+    int RedYellowMax = 2;  // red with yellow at most this long
+    int IntergreenMin = 3; // between conflicting streams at least this long
+};
+
 class TConfiguration {
 public:
     // The first model with this identifier, or none.
@@ -58,6 +67,7 @@ public:
     bool UseCollisions = false;
     std::uint8_t YBTime = 1;
     std::uint8_t AllRedTime = 3;
+    TCheckThresholds Check;
 };
 
 } // namespace tralcon

@@ -120,6 +120,15 @@ std::unique_ptr<TConfiguration> LoadConfiguration(const TIniFile& ini,
     config->YBTime =
         static_cast<std::uint8_t>(ini.ReadInteger("General", "YBTime", config->YBTime));
 
+    auto limit = [&](const char* key, int def) {
+        const std::int32_t v = ini.ReadInteger("Check", key, def);
+        return v >= 0 && v <= 255 ? static_cast<int>(v) : def;
+    };
+    config->Check.YellowMin = limit("YellowMin", config->Check.YellowMin);
+    config->Check.GreenBlinkMin = limit("GreenBlinkMin", config->Check.GreenBlinkMin);
+    config->Check.RedYellowMax = limit("RedYellowMax", config->Check.RedYellowMax);
+    config->Check.IntergreenMin = limit("IntergreenMin", config->Check.IntergreenMin);
+
     for (const int n : ModelSectionNumbers(ini)) {
         const std::string section = "Model#" + std::to_string(n);
         if (!ini.ValueExists(section, "ID") || !ini.ValueExists(section, "Caption"))

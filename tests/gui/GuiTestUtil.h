@@ -54,6 +54,17 @@ class TFakeDialogs : public TMainDialogs {
         CloseAnswers.pop_front();
         return c;
     }
+    // Export and programming go on despite check errors unless told not to.
+    std::deque<bool> ConfirmAnswers;
+    QStringList ConfirmQuestions;
+    bool ConfirmDespiteErrors(QWidget*, const QString& text) override {
+        ConfirmQuestions << text;
+        if (ConfirmAnswers.empty())
+            return true;
+        const bool a = ConfirmAnswers.front();
+        ConfirmAnswers.pop_front();
+        return a;
+    }
     std::optional<QString> OpenFileName(QWidget*, const TFileDialogSpec&, const QString&) override {
         return Take(OpenAnswers);
     }
