@@ -1,6 +1,10 @@
 #include "cli/Cli.h"
 #include "TestUtil.h"
 #include "cli/CliArgs.h"
+#include "model/Project.h"
+#include "persistence/ProjExp.h"
+#include "platform/Cp1251.h"
+#include "scheme/SchemeDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -106,6 +110,29 @@ TEST_F(CliProject, NewInfoResaveImageExportCheck) {
     EXPECT_NE(check.Out.find("controller 0: image 116 bytes, OK"), std::string::npos);
 }
 
+// A project whose only phase releases two conflicting directions: one line
+// per finding, status 1.
+TEST_F(CliProject, CheckFindsConflictingGreens) {
+    auto config = test::CatalogueFromText(test::kSmallCatalogue);
+    TProject p(*config);
+    p.NewProject(config->ModelList[0]);
+    p.AddTrendGroup(0);
+    p.AddTrendGroup(0);
+    p.SetConflict(p.TrendAt(0), p.TrendAt(1), true);
+    p.SetPhaseTrend(p.PhaseAt(0), p.TrendAt(0), true);
+    p.SetPhaseTrend(p.PhaseAt(0), p.TrendAt(1), true);
+    TSchemeDocument scheme;
+    scheme.RowsInserted(0, p.TrendCount());
+    test::WriteBytes(File("small.cfg"), ToCp1251(test::kSmallCatalogue));
+    SaveProject(File("c.NVT"), p, scheme);
+    CliRun check = Cli({"--config", File("small.cfg"), "check", File("c.NVT")});
+    EXPECT_EQ(check.Status, 1);
+    EXPECT_NE(check.Out.find("ошибка: фаза 1: конфликтующие направления 1Т (зеленый) и 2Т "
+                             "(зеленый) разрешены одновременно\n"),
+              std::string::npos)
+        << check.Out;
+}
+
 TEST_F(CliProject, BadInputGivesTheMessageAndAFailureStatus) {
     test::WriteBytes(File("bad.NVT"), "garbage, not a project");
     CliRun bad = Cli({"info", File("bad.NVT")});
@@ -145,6 +172,10 @@ TEST_F(CliProject, BundledSampleIsUpToDateAndCompiles) {
     EXPECT_EQ(test::ReadBytes(File("s.NVT")), bundled);
     CliRun check = Cli({"check", File("s.NVT")});
     EXPECT_EQ(check.Status, 0) << check.Err;
+    // No error; its warnings (short intergreen times) fail a strict check.
+    EXPECT_EQ(check.Out.find("ошибка:"), std::string::npos) << check.Out;
+    EXPECT_NE(check.Out.find("предупреждение: "), std::string::npos) << check.Out;
+    EXPECT_EQ(Cli({"check", "--strict", File("s.NVT")}).Status, 1);
     CliRun info = Cli({"info", File("s.NVT")});
     EXPECT_NE(info.Out.find("Ф4  мин. 15 с  зеленые: 7ТВП 4П 5Пм"), std::string::npos) << info.Out;
     EXPECT_NE(info.Out.find("Схема: 14 объектов"), std::string::npos);

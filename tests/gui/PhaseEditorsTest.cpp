@@ -4,6 +4,7 @@
 #include "GuiTestUtil.h"
 
 #include "app/Application.h"
+#include "mainwindow/CheckForm.h"
 #include "mainwindow/PhaseRowsPainter.h"
 #include "model/Phases.h"
 #include "widgets/DrawGrid.h"
@@ -11,8 +12,11 @@
 #include "widgets/vxEdit.h"
 
 #include <QCheckBox>
+#include <QTreeWidget>
+
 #include <QPushButton>
 #include <QTest>
+#include <filesystem>
 
 using namespace tralcon;
 using namespace tralcon::test;
@@ -40,6 +44,7 @@ class TRecordingScheme : public TSchemeLink {
 struct TEditorsFixture : TWindowFixture {
     TRecordingScheme Scheme;
     TEditorsFixture() {
+        RealImages = true; // the signal program check reads real images
         Form.reset();
         TMainFormEnv env = Env({});
         env.Scheme = &Scheme;
@@ -97,6 +102,7 @@ class PhaseEditorsTest : public QObject {
     void addingAndDeletingPhases();
     void phaseTableByKeyboard();
     void sampleShowsEverySignalAndConflict();
+    void checkStopsExportAndShowsTheFinding();
 };
 
 void PhaseEditorsTest::conflictSetAndClearedFromBothHalves() {
@@ -373,6 +379,51 @@ void PhaseEditorsTest::sampleShowsEverySignalAndConflict() {
         QVERIFY(PixelsNear(m, ra + 1, rb + 1, kMarkRed) > 5);
         QVERIFY(PixelsNear(m, rb + 1, ra + 1, kMarkRed) > 5);
     }
+}
+
+void PhaseEditorsTest::checkStopsExportAndShowsTheFinding() {
+    TEditorsFixture f;
+    TMainForm& w = *f.Form;
+    // Two conflicting directions green together in phase 1.
+    f.P().SetConflict(f.P().TrendAt(0), f.P().TrendAt(1), true);
+    f.P().SetPhaseTrend(f.P().PhaseAt(0), f.P().TrendAt(0), true);
+    f.P().SetPhaseTrend(f.P().PhaseAt(0), f.P().TrendAt(1), true);
+    // Exporting asks first; refused, nothing is written.
+    const QString name = QString::fromStdString(f.Dir.File("Cross.k0"));
+    f.Dialogs.SaveAnswers.push_back(name);
+    f.Dialogs.ConfirmAnswers.push_back(false);
+    w.SaveImageFilesCmd();
+    QCOMPARE(f.Dialogs.ConfirmQuestions.size(), 1);
+    // The conflict shows in the phase and in the steps into all-red too.
+    QVERIFY2(f.Dialogs.ConfirmQuestions[0].contains(QStringLiteral("3 ошибки")),
+             qPrintable(f.Dialogs.ConfirmQuestions[0]));
+    QVERIFY(!std::filesystem::exists(name.toStdString()));
+    // The findings are on show; choosing the error shows phase 1, row 2.
+    TCheckForm* form = w.CheckForm();
+    QVERIFY(form != nullptr && form->isVisible());
+    QTreeWidgetItem* error = form->lvFindings->topLevelItem(0);
+    QCOMPARE(error->text(0), QStringLiteral("ошибка"));
+    QVERIFY(error->text(1).contains(QStringLiteral("конфликтующие направления 1Т")));
+    w.ActivatePage(pgControllers);
+    form->lvFindings->setCurrentItem(error);
+    emit form->lvFindings->itemActivated(error, 1);
+    QCOMPARE(w.ActivePage(), int(pgPhases));
+    QCOMPARE(f.Phases().SelectedPhase(), f.P().PhaseAt(0));
+    QCOMPARE(f.Phases().SelectedPhaseRow(), 5);
+    // Mended (and 1Т opening through red with yellow), the export goes
+    // through without a question.
+    f.P().SetPhaseTrend(f.P().PhaseAt(0), f.P().TrendAt(1), false);
+    f.P().TrendAt(0)->SetTime(7, 2);
+    f.Dialogs.SaveAnswers.push_back(name);
+    w.SaveImageFilesCmd();
+    QString listed;
+    for (const TFinding& x : form->Findings())
+        listed += QString::fromStdString(x.Text) + QLatin1Char('\n');
+    QVERIFY2(f.Dialogs.ConfirmQuestions.size() == 1, qPrintable(listed));
+    QVERIFY(std::filesystem::exists(name.toStdString()));
+    // The check on its own, from its action.
+    w.actCheck->trigger();
+    QVERIFY(!HasErrors(form->Findings()));
 }
 
 int main(int argc, char** argv) {
