@@ -3,6 +3,7 @@
 #include "cli/CliArgs.h"
 #include "cli/ProjectInfo.h"
 #include "cli/SampleProject.h"
+#include "diagram/TimingDiagram.h"
 #include "flash/Flash.h"
 #include "flash/ImageFiles.h"
 #include "flash/ImageReader.h"
@@ -13,6 +14,7 @@
 #include "platform/AppPaths.h"
 #include "platform/FileIO.h"
 #include "programmer/ProgSession.h"
+#include "sumo/SumoExport.h"
 
 #include <array>
 #include <functional>
@@ -289,6 +291,30 @@ int CmdCheck(Context& c) {
     return status;
 }
 
+// The timing diagram of cycle N (from 0) as SVG or PNG.
+int CmdDiagram(Context& c) {
+    TLoadedProject loaded = LoadPositional(c);
+    const int cycle = ParseIndex(c.Args.Value("--cycle").value_or("0"), "--cycle");
+    if (cycle >= loaded.Project->CycleList().Count())
+        throw UsageError("the project has " + std::to_string(loaded.Project->CycleList().Count()) +
+                         " cycle(s), counted from 0");
+    const std::string path = OutputPath(c);
+    EnsureGuiApplication();
+    std::string error;
+    if (!SaveTimingDiagram(*loaded.Project, cycle, path, &error)) {
+        c.Err << error << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+// The program as SUMO's traffic-light programs with a network to run it on.
+int CmdSumo(Context& c) {
+    TLoadedProject loaded = LoadPositional(c);
+    ExportSumo(*loaded.Project, OutputPath(c));
+    return 0;
+}
+
 int CmdSample(Context& c) {
     if (!c.Args.Positional().empty())
         throw UsageError("sample takes no arguments");
@@ -313,6 +339,11 @@ const std::vector<Command>& Commands() {
         {"new", "new --model M -o FILE.NVT", "write a new project with a controller of model #M",
          CmdNew},
         {"sample", "sample -o FILE.NVT", "write the sample crossroad", CmdSample},
+        {"diagram", "diagram FILE.NVT --cycle N -o OUT.svg|OUT.png",
+         "draw the timing diagram of cycle N (from 0)", CmdDiagram},
+        {"sumo", "sumo FILE.NVT -o NAME",
+         "write NAME.add.xml (the programs) and NAME.net.xml (a network, through netconvert)",
+         CmdSumo},
         {"info", "info FILE.NVT", "describe a project", CmdInfo},
         {"resave", "resave FILE.NVT -o OUT.NVT", "read a project and write it again", CmdResave},
         {"check", "check FILE.NVT [--strict]",
@@ -348,8 +379,9 @@ void PrintHelp(std::ostream& out) {
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     try {
-        CliArgs parsed(args, {"--config", "-o", "--output", "--controller", "--model", "--port"},
-                       {"--help", "-h", "--set", "--strict"});
+        CliArgs parsed(
+            args, {"--config", "-o", "--output", "--controller", "--model", "--port", "--cycle"},
+            {"--help", "-h", "--set", "--strict"});
         if (parsed.Flag("--help") || parsed.Flag("-h") || parsed.Command() == "help") {
             PrintHelp(out);
             return 0;

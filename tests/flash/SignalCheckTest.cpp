@@ -134,12 +134,15 @@ TEST_F(CheckFixture, SeededFaultsAreFoundWithTheirText) {
         f.Seed(P);
         const auto findings = Check();
         EXPECT_TRUE(Has(findings, f.Level, f.Text)) << Listed(findings);
-        if (f.Level != TFindingLevel::Error)
+        if (f.Level != TFindingLevel::Error) {
             EXPECT_FALSE(HasErrors(findings)) << Listed(findings);
+        }
         // A finding that names a phase or signal says which.
-        for (const TFinding& x : findings)
-            if (x.Text.find(f.Text) != std::string::npos && std::string(f.Text).find("1Т") == 0)
+        for (const TFinding& x : findings) {
+            if (x.Text.find(f.Text) != std::string::npos && std::string(f.Text).find("1Т") == 0) {
                 EXPECT_EQ(x.Row, 0);
+            }
+        }
     }
 }
 
