@@ -93,6 +93,9 @@ class TMainForm : public QMainWindow, private TPageContext {
     void ModelMenuClick(int modelIndex);
     void SaveImageFilesCmd();
     void ProgramController(const TController* controller);
+    // Reads the controller's flash through the programmer library and says
+    // how it differs from the project.
+    void CompareController(const TController* controller);
     // Help for a control: its context number or its nearest parent's.
     void HelpRequest(QWidget* w);
 
