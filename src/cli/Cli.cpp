@@ -5,6 +5,7 @@
 #include "cli/SampleProject.h"
 #include "diagram/TimingDiagram.h"
 #include "flash/Flash.h"
+#include "flash/ImageCompare.h"
 #include "flash/ImageFiles.h"
 #include "flash/ImageReader.h"
 #include "flash/SignalCheck.h"
@@ -20,6 +21,7 @@
 #include <functional>
 #include <iomanip>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -315,6 +317,67 @@ int CmdSumo(Context& c) {
     return 0;
 }
 
+// Compares controller K's flash, read now through --port or earlier into
+// --image, with the image the project compiles to. Exit 0 the same, 1
+// different, 2 when either side cannot be had.
+int CmdCompare(Context& c) {
+    const std::optional<std::string> port = c.Args.Value("--port");
+    const std::optional<std::string> imagePath = c.Args.Value("--image");
+    if (port.has_value() == imagePath.has_value())
+        throw UsageError("compare needs either --port DEVICE or --image READ.bin");
+    const std::string projectPath = OnePositional(c, "one project file");
+    const int k = ParseIndex(c.Args.Value("--controller").value_or("0"), "--controller");
+    TBytes flash, image;
+    std::string source;
+    try {
+        TLoadedProject loaded = LoadProject(projectPath, c.Catalogue());
+        if (k >= loaded.Project->ControllerList().Count())
+            throw UsageError("the project has " +
+                             std::to_string(loaded.Project->ControllerList().Count()) +
+                             " controller(s), counted from 0");
+        image = BuildFlashImage(*loaded.Project, k, loaded.Project->ProjectOptions());
+        if (imagePath) {
+            source = *imagePath;
+            std::string bytes, error;
+            if (!ReadWholeFile(*imagePath, &bytes, &error, 1 << 20)) {
+                c.Err << Format("Не удалось прочитать файл %s", *imagePath) << ": " << error
+                      << "\n";
+                return 2;
+            }
+            flash.assign(bytes.begin(), bytes.end());
+        } else {
+            source = *port;
+            TSessionOptions options;
+            options.Port = *port;
+            std::array<std::uint8_t, MaxImageSize> read{};
+            const TSessionResult r = ReadController(options, read);
+            if (!r.Succeeded) {
+                c.Err << *port << ": " << (r.OpenError.empty() ? r.Status : r.OpenError) << "\n";
+                return 2;
+            }
+            flash.assign(read.begin(), read.end());
+        }
+    } catch (const UsageError&) {
+        throw;
+    } catch (const std::exception& e) {
+        c.Err << e.what() << "\n";
+        return 2;
+    }
+    const TComparison result = CompareWithProject(flash, image);
+    switch (result.Outcome) {
+    case TCompareOutcome::Unusable:
+        c.Err << source << ": " << result.Error << "\n";
+        return 2;
+    case TCompareOutcome::Equal:
+        c.Out << ComparisonReport(result) << "\n";
+        return 0;
+    case TCompareOutcome::Different:
+        c.Out << ComparisonReport(result) << "\n";
+        return 1;
+    }
+    return 2;
+}
+
 int CmdSample(Context& c) {
     if (!c.Args.Positional().empty())
         throw UsageError("sample takes no arguments");
@@ -360,6 +423,10 @@ const std::vector<Command>& Commands() {
         {"read", "read --port DEV -o OUT.bin", "read a controller's flash into a file", CmdRead},
         {"clock", "clock --port DEV [--set]", "read a controller's clock, or set it from the PC's",
          CmdClock},
+        {"compare", "compare FILE.NVT --controller K --port DEV",
+         "compare a controller's flash with controller K's image", CmdCompare},
+        {"", "compare FILE.NVT --controller K --image READ.bin",
+         "the same for a flash read earlier (exit 1: they differ)", nullptr},
     };
     return commands;
 }
@@ -379,9 +446,10 @@ void PrintHelp(std::ostream& out) {
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     try {
-        CliArgs parsed(
-            args, {"--config", "-o", "--output", "--controller", "--model", "--port", "--cycle"},
-            {"--help", "-h", "--set", "--strict"});
+        CliArgs parsed(args,
+                       {"--config", "-o", "--output", "--controller", "--model", "--port",
+                        "--cycle", "--image"},
+                       {"--help", "-h", "--set", "--strict"});
         if (parsed.Flag("--help") || parsed.Flag("-h") || parsed.Command() == "help") {
             PrintHelp(out);
             return 0;
@@ -391,7 +459,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             return 2;
         }
         for (const Command& cmd : Commands()) {
-            if (parsed.Command() != cmd.Name)
+            if (!cmd.Run || parsed.Command() != cmd.Name)
                 continue;
             Context ctx{parsed, out, err, nullptr};
             try {

@@ -261,6 +261,15 @@ void TMainForm::RebuildExportMenu() {
         connect(entry, &QAction::triggered, this,
                 [this, c] { Guard([this, c] { ProgramController(c); }); });
     }
+    PopupControllers->addSeparator();
+    for (int i = 0; i < list.Count(); ++i) {
+        TController* c = list[i];
+        QAction* entry = PopupControllers->addAction(
+            QStringLiteral("Сравнить с контроллером %1. %2").arg(i + 1).arg(Q(c->Model->Caption)));
+        entry->setData(QVariant::fromValue(reinterpret_cast<quintptr>(c)));
+        connect(entry, &QAction::triggered, this,
+                [this, c] { Guard([this, c] { CompareController(c); }); });
+    }
 }
 
 void TMainForm::SetModified(bool on) {

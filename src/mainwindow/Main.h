@@ -101,6 +101,9 @@ class TMainForm : public QMainWindow, private TPageContext {
     // found no error or the engineer chose to go on.
     bool CheckBeforeSending(const std::vector<TBytes>& images, const QString& what);
     TCheckForm* CheckForm() const { return FCheckForm; }
+    // Reads the controller's flash through the programmer library and says
+    // how it differs from the project.
+    void CompareController(const TController* controller);
     // Help for a control: its context number or its nearest parent's.
     void HelpRequest(QWidget* w);
 

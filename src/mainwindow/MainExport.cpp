@@ -1,8 +1,10 @@
-// The export menu: every controller's flash image to files, or one image into
-// a controller through the programmer library.
+// The export menu: every controller's flash image to files, one image into a
+// controller through the programmer library, or a controller's flash read
+// back and compared with the project.
 
 #include "mainwindow/Main.h"
 
+#include "flash/ImageCompare.h"
 #include "flash/ImageFiles.h"
 #include "flash/ProgrammerLibrary.h"
 #include "flash/SignalCheck.h"
@@ -109,6 +111,27 @@ bool TMainForm::CheckBeforeSending(const std::vector<TBytes>& images, const QStr
         this, QStringLiteral("Проверка программы: %1. Сигналы с ошибками могут выйти на улицу.\n\n"
                              "Всё равно %2?")
                   .arg(FindingsSummary(findings), what));
+}
+
+void TMainForm::CompareController(const TController* controller) {
+    const int index = FProject->ControllerList().IndexOf(controller);
+    if (index < 0)
+        return;
+    const TProgrammerLibrary library(ProgrammerLibraryPath(FEnv.ProgramDir));
+    if (!library.Loaded() || !library.HasImportData())
+        return;
+    // The library's window reads the whole flash; anything but "done" (the
+    // window closed before reading, no answer) it has already told the user.
+    TBytes flash(kMaxProgrammedImageSize, 0xFF);
+    if (library.ImportData(flash.data(), std::int32_t(flash.size())) != 0)
+        return;
+    const TComparison result = CompareWithProject(flash, FEnv.BuildImage(*FProject, index));
+    const QMessageBox::Icon icon =
+        result.Outcome == TCompareOutcome::Equal       ? QMessageBox::Information
+        : result.Outcome == TCompareOutcome::Different ? QMessageBox::Warning
+                                                       : QMessageBox::Critical;
+    FDialogs->ShowMessage(this, QStringLiteral("Сравнение с контроллером"),
+                          QString::fromStdString(ComparisonReport(result)), icon);
 }
 
 } // namespace tralcon

@@ -80,6 +80,22 @@ std::vector<std::string> CandidatePorts(const std::string& namedDevices,
     std::sort(found.begin(), found.end(), NaturalLess);
     for (const std::string& name : found)
         add(JoinPath(devDir, name));
+
+    // udev's names of USB adapters by their serial number stay the same
+    // whichever ttyUSB number the adapter gets when it is plugged in.
+    const std::string byId = JoinPath(devDir, "serial/by-id");
+    std::vector<std::string> stable;
+    if (DIR* dir = ::opendir(byId.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                stable.push_back(name);
+        }
+        ::closedir(dir);
+    }
+    std::sort(stable.begin(), stable.end(), NaturalLess);
+    for (const std::string& name : stable)
+        add(JoinPath(byId, name));
     return ports;
 }
 

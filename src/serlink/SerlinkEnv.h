@@ -15,6 +15,9 @@ inline constexpr const char* kSettingsSection = "Programmator";
 // Extra devices offered as ports before the serial devices found, separated
 // by ';' (a USB adapter under an unusual name, a pseudo-terminal).
 inline constexpr const char* kDevicesKey = "Devices";
+// The device last chosen or typed in the window, by its path: it stays chosen
+// when other devices come and go, and a typed device is offered again.
+inline constexpr const char* kPortKey = "Port";
 
 // Environment variables read by the entry points.
 // A settings file to use instead of "NVT-3.ini" beside the program.
@@ -33,7 +36,8 @@ std::string SettingsPath();
 
 // The devices named in the settings (kDevicesKey), in order, then the serial
 // devices present (/dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM*) in natural order,
-// each once. devDir is "/dev" except in tests.
+// then the stable names of /dev/serial/by-id, each once. devDir is "/dev"
+// except in tests.
 std::vector<std::string> CandidatePorts(const std::string& namedDevices,
                                         const std::string& devDir = "/dev");
 

@@ -11,12 +11,10 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLocale>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QThread>
-#include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -49,23 +47,6 @@ void SetHelpContext(QWidget* w, int context) {
     w->setProperty(kHelpContextProperty, context);
 }
 
-// The PC's short date and long time; the long time format of a locale may
-// name the time zone, which the controller's clock does not have.
-TDateTimeFormat SystemDateTimeFormat() {
-    TDateTimeFormat f;
-    f.ShortDate = [](int year, int month, int day) {
-        return QLocale::system()
-            .toString(QDate(year, month, day), QLocale::ShortFormat)
-            .toStdString();
-    };
-    f.LongTime = [](int hour, int minute, int second) {
-        QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-        format.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
-        return QLocale::system().toString(QTime(hour, minute, second), format).toStdString();
-    };
-    return f;
-}
-
 } // namespace
 
 TForm1::TForm1(std::string settingsPath, QWidget* parent)
@@ -85,7 +66,9 @@ TForm1::TForm1(std::string settingsPath, QWidget* parent)
         MyComm32ReceiveData(buffer, length);
     };
 
-    FProgrammer.DateTimeFormat = SystemDateTimeFormat();
+    // The controller's clock is shown as the command-line tool prints it,
+    // with the Russian date and day name, whatever the desktop's locale: a
+    // locale's month names would mix languages in one line.
     FProgrammer.OnStatus = [this](const std::string& text) {
         Label4->setText(QString::fromStdString(text));
     };
@@ -123,9 +106,13 @@ void TForm1::CreateControls() {
     ComboBox1 = new QComboBox(GroupBox1);
     named(ComboBox1, "ComboBox1");
     SetHelpContext(ComboBox1, hcPort);
-    // Device paths are longer than "COM1": room for "/dev/ttyUSB0".
+    // Device paths are longer than "COM1": room for "/dev/ttyUSB0". Any
+    // other device (a pseudo-terminal, an adapter under its own name) can be
+    // typed in.
     ComboBox1->setMinimumContentsLength(11);
     ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     Label2 = new QLabel(QStringLiteral("Скорость"), GroupBox1);
     named(Label2, "Label2");
     vxIntEdit1 = new TvxSpinEdit(GroupBox1);
@@ -151,6 +138,10 @@ void TForm1::CreateControls() {
 
     Label4 = new QLabel(QString::fromUtf8(kReady), this);
     named(Label4, "Label4");
+    // The controller's clock is longer than the column: it wraps onto a
+    // second line instead of being cut off.
+    Label4->setWordWrap(true);
+    Label4->setMinimumHeight(2 * Label4->fontMetrics().lineSpacing());
     SetHelpContext(Label4, hcStatus);
     ProgressBar1 = new QProgressBar(this);
     named(ProgressBar1, "ProgressBar1");
@@ -229,6 +220,12 @@ void TForm1::CreateControls() {
     setFixedSize(kClientSize.expandedTo(sizeHint()));
 
     connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
+    // A typed device counts as chosen once the typing is done; leaving the
+    // field without a change is no change.
+    connect(ComboBox1->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        if (ComboBox1->currentText() != FChosenPort)
+            ComboBox1Change();
+    });
     connect(ComboBox2, &QComboBox::activated, this, &TForm1::ComboBox1Change);
     connect(vxIntEdit1, &TvxSpinEdit::Change, this, &TForm1::ComboBox1Change);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
@@ -309,6 +306,8 @@ void TForm1::FormActivate() {
     ini.Load(FSettingsPath, &error, true);
     const char* section = serlink::kSettingsSection;
     const int port = ini.ReadInteger(section, kComPortKey, 0);
+    const QString device =
+        QString::fromStdString(ini.ReadString(section, serlink::kPortKey, "")).trimmed();
     const int baud = ini.ReadInteger(section, kBaudRateKey, kDefaultBaudRate);
     const int parity = ini.ReadInteger(section, kParityKey, 0);
 
@@ -316,8 +315,18 @@ void TForm1::FormActivate() {
     // stopped or written, and the status line keeps what the entry point
     // said (the size warning).
     const QSignalBlocker b1(ComboBox1), b2(vxIntEdit1), b3(ComboBox2);
-    // A position beyond the list selects nothing: no exchange can start.
-    ComboBox1->setCurrentIndex(port >= 0 && port < ComboBox1->count() ? port : -1);
+    // The device by its path when the settings name one (a typed one that
+    // did not open now stays in the field, to be tried again); else by its
+    // position, where a position beyond the list selects nothing.
+    if (!device.isEmpty()) {
+        const int at = ComboBox1->findText(device);
+        ComboBox1->setCurrentIndex(at);
+        if (at < 0)
+            ComboBox1->setEditText(device);
+    } else {
+        ComboBox1->setCurrentIndex(port >= 0 && port < ComboBox1->count() ? port : -1);
+    }
+    FChosenPort = ComboBox1->currentText();
     vxIntEdit1->SetValue(baud);
     ComboBox2->setCurrentIndex(parity >= 0 && parity < ComboBox2->count() ? parity : 0);
     ProgressBar1->setMaximum(std::max(FProgrammer.BlockCount(), 1));
@@ -325,6 +334,7 @@ void TForm1::FormActivate() {
 }
 
 void TForm1::ComboBox1Change() {
+    FChosenPort = ComboBox1->currentText();
     FProgrammer.StopExchange();
     Label4->setText(QString::fromUtf8(kReady));
     WriteSettings();
@@ -338,6 +348,7 @@ void TForm1::WriteSettings() {
         return;
     const char* section = serlink::kSettingsSection;
     ini.WriteInteger(section, kComPortKey, ComboBox1->currentIndex());
+    ini.WriteString(section, serlink::kPortKey, ComboBox1->currentText().trimmed().toStdString());
     ini.WriteInteger(section, kBaudRateKey, vxIntEdit1->Value());
     ini.WriteInteger(section, kParityKey, ComboBox2->currentIndex());
     MakeDirs(DirName(FSettingsPath));
@@ -345,13 +356,18 @@ void TForm1::WriteSettings() {
 }
 
 void TForm1::ApplyPortSettings() {
-    FLink.Port = ComboBox1->currentIndex() >= 0 ? ComboBox1->currentText().toStdString() : "";
+    // What the field shows: a listed port or a typed device path.
+    FLink.Port = ComboBox1->currentText().trimmed().toStdString();
     const int ninth = ComboBox2->currentIndex();
     FLink.Parity = ninth >= 0 && ninth < int(std::size(kNinthBit)) ? kNinthBit[ninth] : pNone;
     FLink.BaudRate = std::uint32_t(vxIntEdit1->Value());
 }
 
 void TForm1::StartOperation(TExchangeMode mode) {
+    // One exchange at a time: a second start would reopen the open port and
+    // break off the running exchange halfway (a half-programmed controller).
+    if (FProgrammer.Running())
+        return;
     ApplyPortSettings();
     FProgrammer.Start(mode);
 }
@@ -396,6 +412,8 @@ void TForm1::MyComm32ReceiveData(const std::uint8_t* Buffer, std::uint16_t Buffe
 void TForm1::RunningChanged(bool running) {
     Button1->setEnabled(!running && FHasImage);
     Button4->setEnabled(!running);
+    Button5->setEnabled(!running);
+    Button6->setEnabled(!running);
     Button2->setEnabled(running);
     if (!running && FAutomation.Run != serlink::TAutoRun::None && !FClosing && isVisible())
         QTimer::singleShot(0, this, &TForm1::Button3Click);

@@ -127,6 +127,7 @@ class TForm1 : public QDialog, private IProgrammerClock {
     bool FServiceUnlocked = false;
     bool FHasImage = false;
     bool FClosing = false;
+    QString FChosenPort; // the port field's text as last taken or chosen
     serlink::TAutomation FAutomation;
 };
 

@@ -145,8 +145,10 @@ void MainFormTest::startupWithBundledCatalogue() {
     QCOMPARE(w.ControllersPage()->vtControllers->currentItem(),
              w.ControllersPage()->vtControllers->topLevelItem(0));
     const QString entry = QStringLiteral("1. ") + QString::fromStdString(cfg.ModelList[0]->Caption);
-    QCOMPARE(Captions(w.PopupControllers),
-             (QStringList{QStringLiteral("Сохранить в файл…"), QStringLiteral("-"), entry}));
+    QCOMPARE(
+        Captions(w.PopupControllers),
+        (QStringList{QStringLiteral("Сохранить в файл…"), QStringLiteral("-"), entry,
+                     QStringLiteral("-"), QStringLiteral("Сравнить с контроллером ") + entry}));
     QCOMPARE(Captions(w.TrendsPage()->PopupOutputs),
              (QStringList{QStringLiteral("[Нет]"), QStringLiteral("-"), entry}));
     QCOMPARE(w.TrendsPage()->PopupOutputs->actions().at(2)->menu()->actions().size(),
@@ -228,7 +230,7 @@ void MainFormTest::newProjectThroughMenus() {
     QVERIFY(w.Modified()); // a project started from the menu is modified at once
     QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), 1);
     QCOMPARE(w.ControllersPage()->vtControllers->topLevelItem(0)->childCount(), 3);
-    QCOMPARE(Captions(w.PopupControllers).last(), QStringLiteral("1. Универсальный"));
+    QCOMPARE(Captions(w.PopupControllers).at(2), QStringLiteral("1. Универсальный"));
 
     // actNew opens PopupModels in new-project mode and clears the model.
     w.actNew->trigger();
@@ -262,7 +264,9 @@ void MainFormTest::addingAndDeletingControllers() {
     QCOMPARE(w.ControllersPage()->SelectedController(), 1);
     QCOMPARE(Captions(w.PopupControllers),
              (QStringList{QStringLiteral("Сохранить в файл…"), QStringLiteral("-"),
-                          QStringLiteral("1. Малый"), QStringLiteral("2. Универсальный")}));
+                          QStringLiteral("1. Малый"), QStringLiteral("2. Универсальный"),
+                          QStringLiteral("-"), QStringLiteral("Сравнить с контроллером 1. Малый"),
+                          QStringLiteral("Сравнить с контроллером 2. Универсальный")}));
     // Output names carry the controller number once there are two.
     QCOMPARE(w.TrendsPage()->PopupOutputs->actions().at(2)->menu()->actions().at(0)->text(),
              QStringLiteral("1-1к"));
@@ -274,7 +278,7 @@ void MainFormTest::addingAndDeletingControllers() {
     QCOMPARE(w.Project().ControllerList().Count(), 1);
     QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), 1);
     QVERIFY(w.Modified());
-    QCOMPARE(Captions(w.PopupControllers).size(), 3);
+    QCOMPARE(Captions(w.PopupControllers).size(), 5);
     QCOMPARE(w.TrendsPage()->PopupOutputs->actions().at(2)->menu()->actions().at(0)->text(),
              QStringLiteral("1к"));
 }
@@ -324,7 +328,7 @@ void MainFormTest::openAndSaveRoundTrip() {
     QCOMPARE(w.Project().ControllerList().Count(), 1);
     QCOMPARE(w.Project().ControllerAt(0)->Model->ID, 20);
     QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), 1);
-    QCOMPARE(Captions(w.PopupControllers).last(), QStringLiteral("1. Универсальный"));
+    QCOMPARE(Captions(w.PopupControllers).at(2), QStringLiteral("1. Универсальный"));
     QCOMPARE(w.OpenFileName(), path);
     QCOMPARE(w.SaveFileName(), path);
     QCOMPARE(Caption(w), QStringLiteral("Ленина - Мира - ") + path);
@@ -1216,7 +1220,7 @@ void MainFormTest::loadedControllersAndDirections() {
     QVERIFY_THROWS_EXCEPTION(EModelError, w.AddLoadedController(999, 0));
     QCOMPARE(w.Project().ControllerList().Count(), 1);
     QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), 1);
-    QCOMPARE(w.PopupControllers->actions().size(), 3);
+    QCOMPARE(w.PopupControllers->actions().size(), 5); // with the compare entry
     QCOMPARE(w.TrendsPage()->PopupOutputs->actions().size(), 3);
     // A known one with its lamp type: node, export entry and output submenu.
     TController* c = w.AddLoadedController(2, 1);

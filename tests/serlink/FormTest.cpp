@@ -10,12 +10,14 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
+#include <filesystem>
 #include <memory>
 
 using namespace tralcon;
@@ -76,6 +78,9 @@ class FormTest : public QObject {
     void ControlsTextsAndHelpContexts();
     void PortListOffersTheDevicesThatOpen();
     void ChosenPortIsRememberedByPosition();
+    void ChosenPortIsRememberedByPath();
+    void TypedDeviceIsUsedAndRemembered();
+    void CandidatePortsIncludeStableNames();
     void SettingsAreReadOnShowAndWrittenOnClose();
     void ChangesStopTheExchangeAndWriteTheSettings();
     void ServiceUnlock();
@@ -84,7 +89,7 @@ class FormTest : public QObject {
     void ReadingTheClock();
     void FaultsNeverReportSuccess();
     void StopAndNoAnswer();
-    void ClockButtonDuringAnExchangeFailsToOpen();
+    void ClockButtonsWaitForTheExchange();
     void NoPortSelected();
     void SizeWarningSurvivesShowing();
     void NothingToProgram();
@@ -178,24 +183,96 @@ void FormTest::PortListOffersTheDevicesThatOpen() {
     QVERIFY(probe.OpenPort());
 }
 
+// Settings that name no device (written before devices were kept by path)
+// choose by position.
 void FormTest::ChosenPortIsRememberedByPosition() {
-    auto first = std::make_unique<sim::TControllerSim>(QuickSim());
-    sim::TControllerSim second(QuickSim()), third(QuickSim());
-    const std::string tail = ";" + second.DevicePath() + ";" + third.DevicePath();
-    TWindow w(first->DevicePath() + tail, "ComPort=1\r\n");
+    sim::TControllerSim first(QuickSim()), second(QuickSim());
+    TWindow w(first.DevicePath() + ";" + second.DevicePath(), "ComPort=1\r\n");
     w.Export(Image(16, 1));
     QCOMPARE(w.Form->ComboBox1->currentText().toStdString(), second.DevicePath());
     w.Form->close();
+    QCOMPARE(ReadKey(w.Settings, "ComPort"), std::string("1"));
+    QCOMPARE(ReadKey(w.Settings, "Port"), second.DevicePath());
+}
 
-    // The first port is gone: position 1 is now the port after the chosen one.
-    const std::string gone = first->DevicePath();
+// A device that disappears before the chosen one does not move the choice
+// onto its neighbour.
+void FormTest::ChosenPortIsRememberedByPath() {
+    auto first = std::make_unique<sim::TControllerSim>(QuickSim());
+    sim::TControllerSim second(QuickSim()), third(QuickSim());
+    const std::string tail = ";" + second.DevicePath() + ";" + third.DevicePath();
+    TWindow w(first->DevicePath() + tail);
+    TForm1& f = w.Export(Image(16, 1));
+    f.ComboBox1->setCurrentIndex(1);
+    emit f.ComboBox1->activated(1);
+    f.close();
+
     first.reset();
     auto again = std::make_unique<TForm1>(w.Settings);
     again->FillPortList();
     again->PrepareExport(Image(16, 1).data(), 16);
     again->show();
     QCOMPARE(again->ComboBox1->itemText(0).toStdString(), second.DevicePath());
-    QCOMPARE(again->ComboBox1->currentText().toStdString(), third.DevicePath());
+    QCOMPARE(again->ComboBox1->currentText().toStdString(), second.DevicePath());
+    QCOMPARE(again->ComboBox1->currentIndex(), 0);
+}
+
+// A device the list does not offer, typed into the field, is the one the
+// exchange opens, and it is offered again at the next start.
+void FormTest::TypedDeviceIsUsedAndRemembered() {
+    sim::TControllerSim sim(QuickSim());
+    sim.Start();
+    TWindow w("");
+    const Bytes image = Image(40, 3);
+    TForm1& f = w.Export(image);
+    QVERIFY(f.ComboBox1->isEditable());
+    QVERIFY(f.ComboBox1->findText(QString::fromStdString(sim.DevicePath())) < 0);
+    f.ComboBox1->setFocus();
+    f.ComboBox1->lineEdit()->selectAll();
+    QTest::keyClicks(f.ComboBox1->lineEdit(), QString::fromStdString(sim.DevicePath()));
+    QCOMPARE(ReadKey(w.Settings, "Port"), std::string("<missing>"));
+    // Enter takes the typed device and presses the default button.
+    QTest::keyClick(f.ComboBox1->lineEdit(), Qt::Key_Return);
+    QCOMPARE(ReadKey(w.Settings, "Port"), sim.DevicePath());
+    QVERIFY(f.Programmer().Running());
+    // Typing adds nothing to the list of devices found.
+    QVERIFY(f.ComboBox1->findText(QString::fromStdString(sim.DevicePath())) < 0);
+    QTRY_COMPARE_WITH_TIMEOUT(Status(f), QString("Программирование закончено"), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.Programmer().Running(), kWaitMs);
+    QVERIFY(FlashOf(sim) == ExpectedFlash(image));
+    f.close();
+
+    TForm1 again(w.Settings);
+    again.FillPortList();
+    again.PrepareExport(image.data(), std::int32_t(image.size()));
+    again.show();
+    QCOMPARE(again.ComboBox1->currentText().toStdString(), sim.DevicePath());
+
+    // A typed path that is no device fails to open, as a vanished port does.
+    TWindow none("");
+    TForm1& g = none.Export(image);
+    g.ComboBox1->setEditText(QString::fromStdString(none.Dir.File("ttyNone")));
+    g.Button1->click();
+    QCOMPARE(Status(g), QString("Ошибка открытия порта!"));
+    QCOMPARE(g.ResultCode(), 4);
+}
+
+void FormTest::CandidatePortsIncludeStableNames() {
+    TempDir dev;
+    for (const char* name : {"ttyS10", "ttyS2", "ttyUSB0", "ttyX", "tty", "console"})
+        WriteBytes(dev.File(name), "");
+    std::filesystem::create_directories(dev.File("serial/by-id"));
+    std::filesystem::create_symlink("../../ttyUSB0",
+                                    dev.File("serial/by-id/usb-FTDI_FT232R_A1-if00-port0"));
+    const std::vector<std::string> expected = {
+        "/tmp/pty-named",
+        dev.File("ttyS2"),
+        dev.File("ttyS10"),
+        dev.File("ttyUSB0"),
+        dev.File("serial/by-id/usb-FTDI_FT232R_A1-if00-port0"),
+    };
+    QCOMPARE(serlink::CandidatePorts(" /tmp/pty-named ;;" + dev.File("ttyS2"), dev.Path()),
+             expected);
 }
 
 void FormTest::SettingsAreReadOnShowAndWrittenOnClose() {
@@ -356,9 +433,17 @@ void FormTest::ReadingTheClock() {
     sim.Start();
     TWindow w(sim.DevicePath());
     TForm1& f = w.Export(Image(10, 1));
+    // In Russian whatever the desktop's locale (the tests run in the C
+    // locale), as the command-line tool prints it, and whole.
     f.Button6->click();
     QTRY_VERIFY_WITH_TIMEOUT(Status(f).startsWith("Время в НВТ: "), kWaitMs);
-    QVERIFY2(Status(f).endsWith(" 16:21:48 Понедельник"), qPrintable(Status(f)));
+    QCOMPARE(Status(f), QString(kExampleClockText));
+    QVERIFY(f.Label4->wordWrap());
+    const QRect needed = f.Label4->fontMetrics().boundingRect(f.Label4->contentsRect(),
+                                                              Qt::TextWordWrap, f.Label4->text());
+    QVERIFY2(needed.height() <= f.Label4->contentsRect().height(),
+             qPrintable(QString("%1 > %2").arg(needed.height()).arg(f.Label4->height())));
+    QVERIFY(needed.width() <= f.Label4->contentsRect().width());
     QTRY_VERIFY_WITH_TIMEOUT(!f.Programmer().Running(), kWaitMs);
     // Only programming and reading count as done.
     QCOMPARE(f.ResultCode(), 3);
@@ -412,27 +497,31 @@ void FormTest::StopAndNoAnswer() {
     QCOMPARE(f.ResultCode(), 3);
 }
 
-void FormTest::ClockButtonDuringAnExchangeFailsToOpen() {
-    sim::TSimOptions silent = QuickSim();
-    silent.NoHello = true;
-    sim::TControllerSim sim(silent);
+// The clock buttons would break off a running write halfway: they are off
+// while any exchange runs, and their handlers leave a running one alone.
+void FormTest::ClockButtonsWaitForTheExchange() {
+    sim::TSimOptions paced = QuickSim();
+    paced.PaceBaud = 10417; // long enough to look at the window midway
+    sim::TControllerSim sim(paced);
     sim.Start();
     TWindow w(sim.DevicePath());
-    TForm1& f = w.Export(Image(50, 1));
-    f.Button1->click();
+    const Bytes image = Image(320, 9);
+    TForm1& f = w.Export(image);
     QVERIFY(f.Button5->isEnabled() && f.Button6->isEnabled());
-    f.Button5->click();
-    QCOMPARE(Status(f), QString("Ошибка открытия порта!"));
-    QCOMPARE(f.ResultCode(), 4);
-    QVERIFY(!f.Programmer().Running());
-    QVERIFY(!f.MyComm32.Connected());
-    QVERIFY(f.Button1->isEnabled() && !f.Button2->isEnabled());
-
-    // The next start opens the port again, and activation is what resets
-    // the result: a new operation keeps 4 until it succeeds.
     f.Button1->click();
+    QTRY_COMPARE_WITH_TIMEOUT(Status(f), QString("Идет программирование"), kWaitMs);
+    QVERIFY(!f.Button5->isEnabled() && !f.Button6->isEnabled());
+    f.Button5Click();
+    f.Button6Click();
+    f.Button4Click();
     QVERIFY(f.Programmer().Running());
-    QCOMPARE(f.ResultCode(), 4);
+    QCOMPARE(Status(f), QString("Идет программирование"));
+    QTRY_COMPARE_WITH_TIMEOUT(Status(f), QString("Программирование закончено"), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.Programmer().Running(), kWaitMs);
+    QVERIFY(f.Button5->isEnabled() && f.Button6->isEnabled());
+    QCOMPARE(f.ResultCode(), 0);
+    QVERIFY(FlashOf(sim) == ExpectedFlash(image));
+    QCOMPARE(sim.Stats().ClockReads + sim.Stats().ClockSets, 0);
 }
 
 void FormTest::NoPortSelected() {
