@@ -7,6 +7,7 @@
 #include "mainwindow/ControllersPage.h"
 #include "mainwindow/CyclesPage.h"
 #include "mainwindow/DayPlansPage.h"
+#include "mainwindow/DiagramView.h"
 #include "mainwindow/PhasesPage.h"
 #include "mainwindow/TrendsPage.h"
 #include "mainwindow/WeekPlansPage.h"
@@ -228,6 +229,8 @@ void TMainForm::NewProject() {
 }
 
 void TMainForm::ResetEditors() {
+    if (FDiagramView != nullptr)
+        FDiagramView->ShowCycle(nullptr);
     for (TMainPage* page : Pages)
         page->Reset();
     ControllersChanged();
@@ -270,11 +273,17 @@ void TMainForm::RebuildExportMenu() {
         connect(entry, &QAction::triggered, this,
                 [this, c] { Guard([this, c] { CompareController(c); }); });
     }
+    PopupControllers->addSeparator();
+    QAction* sumo = PopupControllers->addAction(QStringLiteral("Экспорт в SUMO…"));
+    connect(sumo, &QAction::triggered, this, [this] { Guard([this] { SaveSumoCmd(); }); });
 }
 
 void TMainForm::SetModified(bool on) {
     FModified = on;
     setWindowModified(on);
+    // A change the file keeps may change the diagram on show.
+    if (on && FDiagramView != nullptr && FDiagramView->isVisible())
+        FDiagramView->ProjectChanged();
 }
 
 void TMainForm::UpdateCaption() {
@@ -364,6 +373,7 @@ void TMainForm::UpdateEditEnabling() {
     const TMainPage* page = CurrentPage();
     if (!FProject || page == nullptr)
         return;
+    actDiagram->setEnabled(page == FCyclesPage && FCyclesPage->SelectedCycleRow() >= 5);
     actPlus->setEnabled(page->CanPlus());
     actMinus->setEnabled(page->CanMinus());
 }

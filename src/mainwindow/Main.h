@@ -26,6 +26,7 @@ namespace tralcon {
 
 class TAbout;
 class TCheckForm;
+class TDiagramView;
 class TCollisionsPage;
 class TController;
 class TControllersPage;
@@ -101,6 +102,11 @@ class TMainForm : public QMainWindow, private TPageContext {
     // found no error or the engineer chose to go on.
     bool CheckBeforeSending(const std::vector<TBytes>& images, const QString& what);
     TCheckForm* CheckForm() const { return FCheckForm; }
+    // The timing diagram of the cycle selected on the cycles page.
+    void ShowDiagram();
+    TDiagramView* DiagramView() const { return FDiagramView; }
+    // The program as SUMO files, under a name the engineer chooses.
+    void SaveSumoCmd();
     // Reads the controller's flash through the programmer library and says
     // how it differs from the project.
     void CompareController(const TController* controller);
@@ -160,6 +166,7 @@ class TMainForm : public QMainWindow, private TPageContext {
     QAction* actMinus = nullptr;
     QAction* actScheme = nullptr;
     QAction* actCheck = nullptr;
+    QAction* actDiagram = nullptr;
     QAction* actHelp = nullptr;
     QAction* actAbout = nullptr;
     QAction* actExit = nullptr;
@@ -264,6 +271,8 @@ class TMainForm : public QMainWindow, private TPageContext {
     std::vector<std::pair<QAction*, QAction*>> FContextEntries; // entry, action
     QStringList FRefusals;
     TCheckForm* FCheckForm = nullptr; // made when first used
+    TDiagramView* FDiagramView = nullptr;
+    QString FSumoFileName;
 };
 
 } // namespace tralcon

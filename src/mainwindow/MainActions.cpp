@@ -54,6 +54,28 @@ QIcon CheckIcon() {
     return QIcon(pm);
 }
 
+// The diagram's image: coloured bars across, as the diagram draws them.
+QIcon DiagramIcon() {
+    const qreal dpr = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+    QPixmap pm(QSize(qRound(24 * dpr), qRound(24 * dpr)));
+    pm.setDevicePixelRatio(dpr);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    const QColor green(20, 170, 60), yellow(245, 195, 0), red(220, 30, 30);
+    const struct {
+        int Y;
+        QColor A, B, C;
+    } bars[] = {{4, green, yellow, red}, {11, red, red, green}, {18, red, green, yellow}};
+    for (const auto& b : bars) {
+        p.fillRect(QRectF(2, b.Y, 8, 4), b.A);
+        p.fillRect(QRectF(10, b.Y, 4, 4), b.B);
+        p.fillRect(QRectF(14, b.Y, 8, 4), b.C);
+    }
+    p.setPen(QPen(QColor(40, 40, 60), 1));
+    p.drawLine(QPointF(1.5, 1), QPointF(1.5, 23));
+    return QIcon(pm);
+}
+
 QMenu* MakeMenu(QWidget* parent, const char* name) {
     auto* m = new QMenu(parent);
     m->setObjectName(QLatin1String(name));
@@ -88,6 +110,10 @@ void TMainForm::BuildActions() {
         MakeAction(this, "actCheck", QStringLiteral("Проверка программы..."), aiScheme,
                    QStringLiteral("Проверить программу светофорного объекта"), QKeySequence("F7"));
     actCheck->setIcon(CheckIcon());
+    actDiagram =
+        MakeAction(this, "actDiagram", QStringLiteral("Временная диаграмма..."), aiScheme,
+                   QStringLiteral("Временная диаграмма выбранного цикла"), QKeySequence("F8"));
+    actDiagram->setIcon(DiagramIcon());
     actHelp = MakeAction(this, "actHelp", QStringLiteral("Справка"), aiHelp,
                          QStringLiteral("Справка"), QKeySequence("Ctrl+H"));
     actAbout = MakeAction(this, "actAbout", QStringLiteral("О программе..."), aiAbout,
@@ -96,7 +122,7 @@ void TMainForm::BuildActions() {
                          QStringLiteral("Завершение работы и выход"), QKeySequence("Alt+X"));
     // Shortcuts work wherever the focus is in the window.
     addActions({actNew, actOpen, actSave, actSaveAs, actExport, actPrint, actPlus, actMinus,
-                actScheme, actCheck, actHelp, actAbout, actExit});
+                actScheme, actCheck, actDiagram, actHelp, actAbout, actExit});
 
     connect(actNew, &QAction::triggered, this, [this] { Guard([this] { actNewExecute(); }); });
     connect(actOpen, &QAction::triggered, this, [this] { Guard([this] { actOpenExecute(); }); });
@@ -111,6 +137,7 @@ void TMainForm::BuildActions() {
     connect(actMinus, &QAction::triggered, this, [this] { Guard([this] { actMinusExecute(); }); });
     connect(actScheme, &QAction::triggered, this, [this] { FScheme->ShowScheme(); });
     connect(actCheck, &QAction::triggered, this, [this] { Guard([this] { RunCheck(); }); });
+    connect(actDiagram, &QAction::triggered, this, [this] { Guard([this] { ShowDiagram(); }); });
     connect(actHelp, &QAction::triggered, this, [this] { actHelpExecute(); });
     connect(actAbout, &QAction::triggered, this, [this] { actAboutExecute(); });
     connect(actExit, &QAction::triggered, this, &QWidget::close);
@@ -144,6 +171,7 @@ void TMainForm::BuildToolBars() {
     gap(12);
     addButton(actScheme, 30);
     addButton(actCheck, 30);
+    addButton(actDiagram, 30);
     auto* stretch = new QWidget(ToolBar1);
     stretch->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     ToolBar1->addWidget(stretch);
@@ -236,6 +264,7 @@ void TMainForm::BuildMenus() {
     PopupMenu1->addSeparator();
     entry(actScheme);
     entry(actCheck);
+    entry(actDiagram);
     PopupMenu1->addSeparator();
     entry(actHelp);
     // Linux window managers offer no system menu to extend, so the About

@@ -9,8 +9,11 @@
 #include "flash/ProgrammerLibrary.h"
 #include "flash/SignalCheck.h"
 #include "mainwindow/CheckForm.h"
+#include "mainwindow/CyclesPage.h"
+#include "mainwindow/DiagramView.h"
 #include "mainwindow/PhasesPage.h"
 #include "model/Project.h"
+#include "sumo/SumoExport.h"
 
 #include <QAction>
 
@@ -90,6 +93,38 @@ TCheckForm* TMainForm::ShowCheckForm(const std::vector<TFinding>& findings) {
     FCheckForm->show();
     FCheckForm->raise();
     return FCheckForm;
+}
+
+void TMainForm::ShowDiagram() {
+    const int row = FCyclesPage->SelectedCycleRow();
+    const TCycle* cycle = row >= 5 ? FProject->CycleAt(row - 5) : nullptr;
+    if (cycle == nullptr)
+        return;
+    if (FDiagramView == nullptr)
+        FDiagramView = new TDiagramView(
+            this, [this]() -> const TProject* { return FProject.get(); }, *FDialogs);
+    FDiagramView->ShowCycle(cycle);
+    FDiagramView->show();
+    FDiagramView->raise();
+}
+
+void TMainForm::SaveSumoCmd() {
+    static const TFileDialogSpec spec{QStringLiteral("Экспорт в SUMO"),
+                                      QStringLiteral("Сеть SUMO (*.net.xml)"),
+                                      QStringLiteral("net.xml"), true};
+    const std::optional<QString> chosen = FDialogs->SaveFileName(this, spec, FSumoFileName);
+    if (!chosen)
+        return;
+    FSumoFileName = *chosen;
+    // NAME.net.xml and NAME.add.xml share the name.
+    QString name = *chosen;
+    for (const QString& suffix :
+         {QStringLiteral(".net.xml"), QStringLiteral(".add.xml"), QStringLiteral(".xml")})
+        if (name.endsWith(suffix, Qt::CaseInsensitive)) {
+            name.chop(suffix.size());
+            break;
+        }
+    ExportSumo(*FProject, name.toStdString());
 }
 
 void TMainForm::RunCheck() {

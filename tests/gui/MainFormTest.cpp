@@ -145,10 +145,10 @@ void MainFormTest::startupWithBundledCatalogue() {
     QCOMPARE(w.ControllersPage()->vtControllers->currentItem(),
              w.ControllersPage()->vtControllers->topLevelItem(0));
     const QString entry = QStringLiteral("1. ") + QString::fromStdString(cfg.ModelList[0]->Caption);
-    QCOMPARE(
-        Captions(w.PopupControllers),
-        (QStringList{QStringLiteral("Сохранить в файл…"), QStringLiteral("-"), entry,
-                     QStringLiteral("-"), QStringLiteral("Сравнить с контроллером ") + entry}));
+    QCOMPARE(Captions(w.PopupControllers),
+             (QStringList{QStringLiteral("Сохранить в файл…"), QStringLiteral("-"), entry,
+                          QStringLiteral("-"), QStringLiteral("Сравнить с контроллером ") + entry,
+                          QStringLiteral("-"), QStringLiteral("Экспорт в SUMO…")}));
     QCOMPARE(Captions(w.TrendsPage()->PopupOutputs),
              (QStringList{QStringLiteral("[Нет]"), QStringLiteral("-"), entry}));
     QCOMPARE(w.TrendsPage()->PopupOutputs->actions().at(2)->menu()->actions().size(),
@@ -266,7 +266,8 @@ void MainFormTest::addingAndDeletingControllers() {
              (QStringList{QStringLiteral("Сохранить в файл…"), QStringLiteral("-"),
                           QStringLiteral("1. Малый"), QStringLiteral("2. Универсальный"),
                           QStringLiteral("-"), QStringLiteral("Сравнить с контроллером 1. Малый"),
-                          QStringLiteral("Сравнить с контроллером 2. Универсальный")}));
+                          QStringLiteral("Сравнить с контроллером 2. Универсальный"),
+                          QStringLiteral("-"), QStringLiteral("Экспорт в SUMO…")}));
     // Output names carry the controller number once there are two.
     QCOMPARE(w.TrendsPage()->PopupOutputs->actions().at(2)->menu()->actions().at(0)->text(),
              QStringLiteral("1-1к"));
@@ -278,7 +279,7 @@ void MainFormTest::addingAndDeletingControllers() {
     QCOMPARE(w.Project().ControllerList().Count(), 1);
     QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), 1);
     QVERIFY(w.Modified());
-    QCOMPARE(Captions(w.PopupControllers).size(), 5);
+    QCOMPARE(Captions(w.PopupControllers).size(), 7); // one controller, and the SUMO export
     QCOMPARE(w.TrendsPage()->PopupOutputs->actions().at(2)->menu()->actions().at(0)->text(),
              QStringLiteral("1к"));
 }
@@ -1220,7 +1221,7 @@ void MainFormTest::loadedControllersAndDirections() {
     QVERIFY_THROWS_EXCEPTION(EModelError, w.AddLoadedController(999, 0));
     QCOMPARE(w.Project().ControllerList().Count(), 1);
     QCOMPARE(w.ControllersPage()->vtControllers->topLevelItemCount(), 1);
-    QCOMPARE(w.PopupControllers->actions().size(), 5); // with the compare entry
+    QCOMPARE(w.PopupControllers->actions().size(), 7); // with the compare and SUMO entries
     QCOMPARE(w.TrendsPage()->PopupOutputs->actions().size(), 3);
     // A known one with its lamp type: node, export entry and output submenu.
     TController* c = w.AddLoadedController(2, 1);

@@ -7,6 +7,7 @@
 #include "app/Application.h"
 #include "flash/Flash.h"
 #include "flash/ImageReader.h"
+#include "mainwindow/DiagramView.h"
 #include "mainwindow/NameEditor.h"
 #include "mainwindow/PhaseRowsPainter.h"
 #include "widgets/DrawGrid.h"
@@ -15,6 +16,7 @@
 #include "widgets/vxEdit.h"
 
 #include <QDateEdit>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -111,6 +113,7 @@ class PlanEditorsTest : public QObject {
     void referencedAndLastObjectsStay();
     void itemPickersStayBetweenTheirNeighbours();
     void plansByKeyboard();
+    void diagramFollowsTheCycle();
 };
 
 void PlanEditorsTest::cyclesAddEditAndDelete() {
@@ -365,6 +368,43 @@ void PlanEditorsTest::plansByKeyboard() {
     QVERIFY(w.Modified());
     QTest::keyClick(f.Days(), Qt::Key_Delete); // the last one stays
     QCOMPARE(plan->ItemCount(), 1);
+}
+
+void PlanEditorsTest::diagramFollowsTheCycle() {
+    TPlansFixture f;
+    TMainForm& w = *f.Form;
+    w.ActivatePage(pgCycles);
+    w.actPlus->trigger();
+    w.UpdateEditActions();
+    QVERIFY(w.actDiagram->isEnabled()); // the new cycle is selected
+    w.actDiagram->trigger();
+    TDiagramView* view = w.DiagramView();
+    QVERIFY(view != nullptr && view->isVisible());
+    QCOMPARE(view->CycleIndex(), 0);
+    QTRY_VERIFY(view->Canvas->width() > 0);
+    const int before = view->Canvas->width();
+    // A longer phase in the table makes a longer diagram at once.
+    PressCell(f.Cycles().dgCycles, 1, 5);
+    TypeInto(Editor<TvxSpinEdit>(w), QStringLiteral("60"));
+    QTRY_VERIFY(view->Canvas->width() > before);
+    const int longer = view->Canvas->width();
+    view->SetPixelsPerSecond(view->PixelsPerSecond() * 2);
+    QVERIFY(view->Canvas->width() > longer * 3 / 2);
+    // Saved as a picture; then the cycle goes and so does the view.
+    const QString png = QString::fromStdString(f.Dir.File("d.png"));
+    QVERIFY(view->SaveAs(png));
+    QVERIFY(!QImage(png).isNull());
+    QTest::keyClick(w.InplaceEditor()->Editor(), Qt::Key_Escape);
+    w.actMinus->trigger();
+    QCOMPARE(f.P().CycleList().Count(), 0);
+    QVERIFY(!view->isVisible());
+    // The SUMO export from the export menu.
+    w.actPlus->trigger();
+    const QString sumo = QString::fromStdString(f.Dir.File("cross.net.xml"));
+    f.Dialogs.SaveAnswers.push_back(sumo);
+    w.SaveSumoCmd();
+    QVERIFY(std::filesystem::exists(f.Dir.File("cross.net.xml")));
+    QVERIFY(std::filesystem::exists(f.Dir.File("cross.add.xml")));
 }
 
 int main(int argc, char** argv) {

@@ -5,8 +5,11 @@
 #include "app/Application.h"
 #include "mainwindow/About.h"
 #include "mainwindow/ActionImages.h"
+#include "mainwindow/CheckForm.h"
 #include "mainwindow/ControllersPage.h"
+#include "mainwindow/CyclesPage.h"
 #include "mainwindow/DayPlansPage.h"
+#include "mainwindow/DiagramView.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/TrendsPage.h"
 #include "mainwindow/WeekPlansPage.h"
@@ -145,6 +148,22 @@ int main(int argc, char** argv) {
     screenShot(QStringLiteral("tralcon-open-dialog"));
     open.grab().save(QStringLiteral("%1/tralcon-open-dialog-window.png").arg(out));
     open.close();
+
+    // The timing diagram of the first cycle, and the check's findings.
+    form.ActivatePage(pgCycles);
+    form.CyclesPage()->CellClick(2, 5); // a transition column: the row only
+    form.actDiagram->trigger();
+    if (form.DiagramView() != nullptr) {
+        screenShot(QStringLiteral("tralcon-diagram-screen"));
+        form.DiagramView()->grab().save(QStringLiteral("%1/tralcon-diagram.png").arg(out));
+        form.DiagramView()->hide();
+    }
+    form.actCheck->trigger();
+    if (form.CheckForm() != nullptr) {
+        QApplication::processEvents();
+        form.CheckForm()->grab().save(QStringLiteral("%1/tralcon-check.png").arg(out));
+        form.CheckForm()->hide();
+    }
 
     form.ActivatePage(pgControllers);
     form.About->show();
