@@ -15,6 +15,7 @@
 #include "model/Errors.h"
 #include "model/Project.h"
 #include "persistence/Config.h"
+#include "persistence/ProjExp.h"
 #include "platform/FileIO.h"
 #include "widgets/CellDraw.h"
 #include "widgets/DrawGrid.h"
@@ -41,6 +42,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace tralcon {
@@ -85,6 +87,14 @@ TMainForm::TMainForm(TMainFormEnv env, QWidget* parent)
     FFiles = FEnv.Files != nullptr ? FEnv.Files : FOwnFiles.get();
     FScheme = FEnv.Scheme != nullptr ? FEnv.Scheme : FOwnScheme.get();
     FInplace = new TInplaceEditor(this);
+    FUndo = new QUndoStack(this);
+    // Each step holds two file snapshots (a few kilobytes): 200 of them
+    // stay well under a megabyte on a large crossroad.
+    FUndo->setUndoLimit(200);
+    connect(FUndo, &QUndoStack::cleanChanged, this, [this](bool clean) {
+        FModified = !clean;
+        setWindowModified(!clean);
+    });
 
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kWindowColor);
@@ -207,6 +217,7 @@ void TMainForm::FormCreate() {
         FChosenModel = FConfig->ModelList[0];
         NewProject();
         AddController();
+        FSnapshot = TakeSnapshot(); // the history starts with the controller
         FNewProjectMode = true;
     } catch (const std::exception& e) {
         FStartupFailed = true;
@@ -229,15 +240,70 @@ void TMainForm::NewProject() {
 }
 
 void TMainForm::ResetEditors() {
+    RebuildEditors(pgControllers);
+    FNewProjectMode = false;
+    // A project started or opened begins a history of its own.
+    FUndo->clear();
+    FSnapshot = TakeSnapshot();
+    SetModified(false);
+    UpdateEditActions();
+}
+
+void TMainForm::RebuildEditors(int page) {
     if (FDiagramView != nullptr)
         FDiagramView->ShowCycle(nullptr);
-    for (TMainPage* page : Pages)
-        page->Reset();
+    for (TMainPage* p : Pages)
+        p->Reset();
     ControllersChanged();
     UpdateCaption();
-    ActivatePage(pgControllers);
-    FNewProjectMode = false;
-    SetModified(false);
+    ActivatePage(page);
+}
+
+TSnapshot TMainForm::TakeSnapshot() const {
+    try {
+        return SaveProjectToBytes(*FProject, FScheme->Scheme());
+    } catch (const std::exception&) {
+        // A project the file cannot hold (a list too long): the step
+        // joins the next one that can be written.
+        return {};
+    }
+}
+
+QString TMainForm::ChangeText() const {
+    if (!FChangeText.isEmpty())
+        return FChangeText;
+    QString page = PageButtons[ActivePage()]->text();
+    page.remove(QLatin1Char('&')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return QStringLiteral("изменение (%1)").arg(page);
+}
+
+void TMainForm::NoteChange() {
+    SetModified(true);
+    if (FRestoring || !FProject)
+        return;
+    TSnapshot after = TakeSnapshot();
+    if (after.empty() || after == FSnapshot)
+        return;
+    // A run of typing in one in-place editor is one step.
+    const int key = FInplace->IsOpen() ? FInplace->Session() : 0;
+    FUndo->push(new TSnapshotCommand(
+        ChangeText(), FSnapshot, after, ActivePage(), key,
+        [this](const TSnapshot& bytes, int page) { RestoreSnapshot(bytes, page); }));
+    FSnapshot = std::move(after);
+    // A name is for the one change it was given to.
+    FChangeText.clear();
+}
+
+void TMainForm::RestoreSnapshot(const TSnapshot& bytes, int page) {
+    TLoadedProject loaded =
+        LoadProjectFromBytes(bytes.data(), bytes.size(), *FConfig, FSaveFileName.toStdString());
+    loaded.Project->SetProjectOptions(FProject->ProjectOptions());
+    loaded.Project->SetAllRedTime(FProject->AllRedTime());
+    FRestoring = true;
+    SwapInProject(std::move(loaded));
+    RebuildEditors(page);
+    FRestoring = false;
+    FSnapshot = TakeSnapshot();
     UpdateEditActions();
 }
 
@@ -281,6 +347,9 @@ void TMainForm::RebuildExportMenu() {
 void TMainForm::SetModified(bool on) {
     FModified = on;
     setWindowModified(on);
+    // Saved (or new): undoing back to here clears the flag again.
+    if (!on && FUndo != nullptr)
+        FUndo->setClean();
     // A change the file keeps may change the diagram on show.
     if (on && FDiagramView != nullptr && FDiagramView->isVisible())
         FDiagramView->ProjectChanged();
@@ -402,7 +471,9 @@ void TMainForm::actPlusExecute() {
     TMainPage* page = CurrentPage();
     if (page == nullptr || !page->CanPlus())
         return;
+    FChangeText = page->PlusHint().toLower();
     page->Plus();
+    FChangeText.clear();
     UpdateEditActions();
 }
 
@@ -410,7 +481,9 @@ void TMainForm::actMinusExecute() {
     TMainPage* page = CurrentPage();
     if (page == nullptr || !page->CanMinus())
         return;
+    FChangeText = page->MinusHint().toLower();
     page->Minus();
+    FChangeText.clear();
     UpdateEditActions();
 }
 
@@ -430,11 +503,18 @@ void TMainForm::ModelMenuClick(int modelIndex) {
         FChosenModel = FConfig->ModelList[modelIndex];
         FArgInCaption = false;
         NewProject();
+        // A project started from the menu is modified at once; its history
+        // starts with its controller.
+        AddController();
+        FSnapshot = TakeSnapshot();
+        SetModified(true);
     } else {
         FChosenModel = FConfig->ModelList[modelIndex];
+        FChangeText = QStringLiteral("новый контроллер");
+        AddController();
+        NoteChange();
+        FChangeText.clear();
     }
-    SetModified(true);
-    AddController();
     UpdateEditActions();
 }
 

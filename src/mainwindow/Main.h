@@ -6,6 +6,7 @@
 #include "mainwindow/Help.h"
 #include "mainwindow/MainPage.h"
 #include "mainwindow/MainServices.h"
+#include "mainwindow/UndoSnapshots.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -21,6 +22,7 @@ class QMenu;
 class QPushButton;
 class QStackedWidget;
 class QToolBar;
+class QUndoStack;
 
 namespace tralcon {
 
@@ -127,6 +129,10 @@ class TMainForm : public QMainWindow, private TPageContext {
     QString SaveFileName() const { return FSaveFileName; }
     QStringList RecentFiles() const;
     TInplaceEditor* InplaceEditor() const { return FInplace; }
+    // Every change an editor made since the project was started or opened.
+    QUndoStack* UndoStack() const { return FUndo; }
+    // The project's file bytes as they are now (what an undo step holds).
+    TSnapshot TakeSnapshot() const;
     // What the editors refused to take, most recent last.
     const QStringList& Refusals() const { return FRefusals; }
 
@@ -167,6 +173,8 @@ class TMainForm : public QMainWindow, private TPageContext {
     QAction* actScheme = nullptr;
     QAction* actCheck = nullptr;
     QAction* actDiagram = nullptr;
+    QAction* actUndo = nullptr;
+    QAction* actRedo = nullptr;
     QAction* actHelp = nullptr;
     QAction* actAbout = nullptr;
     QAction* actExit = nullptr;
@@ -188,7 +196,8 @@ class TMainForm : public QMainWindow, private TPageContext {
     TSchemeLink& Scheme() override { return *FScheme; }
     TInplaceEditor& Inplace() override { return *FInplace; }
     TMainDialogs& Dialogs() override { return *FDialogs; }
-    void SetModified() override { SetModified(true); }
+    void SetModified() override { NoteChange(); }
+    void NameNextChange(const QString& text) override { FChangeText = text; }
     bool WindowActive() const override { return isActiveWindow(); }
     void PopupPlusMenu(QMenu* menu) override { ShowPopup(menu, actPlus); }
     void ShowException(const std::exception& e) override;
@@ -205,6 +214,15 @@ class TMainForm : public QMainWindow, private TPageContext {
     // Shows a project read from a file in place of the one on show.
     void SwapInProject(TLoadedProject loaded);
     void ResetEditors();
+    // The pages made anew from the project, the page shown; the file names,
+    // the modified flag and the undo history stay.
+    void RebuildEditors(int page);
+    // A change an editor made: the modified flag, and a step of the history.
+    void NoteChange();
+    // An undo step's snapshot put back (options and the all-red time, kept
+    // out of the history as out of the modified state, stay as they are).
+    void RestoreSnapshot(const TSnapshot& bytes, int page);
+    QString ChangeText() const;
     void RebuildExportMenu();
     void ControllersChanged();
     // Every controller's image, as the export sends them.
@@ -272,6 +290,10 @@ class TMainForm : public QMainWindow, private TPageContext {
     QStringList FRefusals;
     TCheckForm* FCheckForm = nullptr; // made when first used
     TDiagramView* FDiagramView = nullptr;
+    QUndoStack* FUndo = nullptr;
+    TSnapshot FSnapshot; // the project as the last step left it
+    bool FRestoring = false;
+    QString FChangeText; // the name of the command running, if any
     QString FSumoFileName;
 };
 

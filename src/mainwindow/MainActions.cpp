@@ -54,6 +54,27 @@ QIcon CheckIcon() {
     return QIcon(pm);
 }
 
+// Undo's and redo's images: a turning arrow, to the left or to the right.
+QIcon TurnIcon(bool redo) {
+    const qreal dpr = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+    QPixmap pm(QSize(qRound(24 * dpr), qRound(24 * dpr)));
+    pm.setDevicePixelRatio(dpr);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (redo)
+        p.translate(24, 0), p.scale(-1, 1);
+    p.setPen(QPen(QColor(30, 90, 200), 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    QPainterPath arc;
+    arc.moveTo(7, 10);
+    arc.cubicTo(12, 5, 20, 7, 19, 14);
+    arc.cubicTo(18.5, 18, 15, 20, 11, 19.5);
+    p.drawPath(arc);
+    p.setBrush(QColor(30, 90, 200));
+    p.drawPolygon(QPolygonF({QPointF(3.5, 6.5), QPointF(10, 6), QPointF(6.5, 12.5)}));
+    return QIcon(pm);
+}
+
 // The diagram's image: coloured bars across, as the diagram draws them.
 QIcon DiagramIcon() {
     const qreal dpr = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
@@ -114,6 +135,24 @@ void TMainForm::BuildActions() {
         MakeAction(this, "actDiagram", QStringLiteral("Временная диаграмма..."), aiScheme,
                    QStringLiteral("Временная диаграмма выбранного цикла"), QKeySequence("F8"));
     actDiagram->setIcon(DiagramIcon());
+    // Undo and redo name the step they take back or make again.
+    actUndo = FUndo->createUndoAction(this, QStringLiteral("Отменить"));
+    actUndo->setObjectName(QStringLiteral("actUndo"));
+    actUndo->setIcon(TurnIcon(false));
+    actUndo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
+    actRedo = FUndo->createRedoAction(this, QStringLiteral("Повторить"));
+    actRedo->setObjectName(QStringLiteral("actRedo"));
+    actRedo->setIcon(TurnIcon(true));
+    actRedo->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
+    for (QAction* a : {actUndo, actRedo}) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        // The tool-tip follows the text, which names the step.
+        connect(a, &QAction::changed, a, [a] {
+            if (a->toolTip() != a->text())
+                a->setToolTip(a->text());
+        });
+    }
     actHelp = MakeAction(this, "actHelp", QStringLiteral("Справка"), aiHelp,
                          QStringLiteral("Справка"), QKeySequence("Ctrl+H"));
     actAbout = MakeAction(this, "actAbout", QStringLiteral("О программе..."), aiAbout,
@@ -122,7 +161,7 @@ void TMainForm::BuildActions() {
                          QStringLiteral("Завершение работы и выход"), QKeySequence("Alt+X"));
     // Shortcuts work wherever the focus is in the window.
     addActions({actNew, actOpen, actSave, actSaveAs, actExport, actPrint, actPlus, actMinus,
-                actScheme, actCheck, actDiagram, actHelp, actAbout, actExit});
+                actScheme, actCheck, actDiagram, actUndo, actRedo, actHelp, actAbout, actExit});
 
     connect(actNew, &QAction::triggered, this, [this] { Guard([this] { actNewExecute(); }); });
     connect(actOpen, &QAction::triggered, this, [this] { Guard([this] { actOpenExecute(); }); });
@@ -168,6 +207,8 @@ void TMainForm::BuildToolBars() {
     gap(12);
     addButton(actPlus, 30);
     addButton(actMinus, 30);
+    addButton(actUndo, 30);
+    addButton(actRedo, 30);
     gap(12);
     addButton(actScheme, 30);
     addButton(actCheck, 30);
@@ -261,6 +302,8 @@ void TMainForm::BuildMenus() {
     PopupMenu1->addSeparator();
     entry(actPlus);
     entry(actMinus);
+    entry(actUndo);
+    entry(actRedo);
     PopupMenu1->addSeparator();
     entry(actScheme);
     entry(actCheck);
@@ -280,6 +323,8 @@ void TMainForm::BuildMenus() {
             e->setVisible(action->isEnabled());
             // The shortcut is shown, not bound: the action itself has it.
             QString text = action->property("hint").toString();
+            if (text.isEmpty())
+                text = action->text();
             if (!action->shortcut().isEmpty())
                 text += QLatin1Char('\t') + action->shortcut().toString(QKeySequence::NativeText);
             e->setText(text);

@@ -40,6 +40,9 @@ class TPageContext {
     virtual TMainDialogs& Dialogs() = 0;
     // A change that the project file keeps.
     virtual void SetModified() = 0;
+    // The name the next change goes by in the undo history ("удаление
+    // направления 3С"); unnamed changes go by their page.
+    virtual void NameNextChange(const QString& text) = 0;
     // The main window is the active window (the controllers page adds and
     // deletes only then).
     virtual bool WindowActive() const = 0;

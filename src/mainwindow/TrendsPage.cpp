@@ -269,6 +269,8 @@ void TTrendsPage::N15Click(int tag) {
     FSelTrendCol = -1;
     Context().Scheme().SchemeTrendsAdded(row);
     Layout();
+    Context().NameNextChange(QStringLiteral("новое направление ") +
+                             QString::fromStdString(Project().TrendName(row)));
     Context().SetModified();
     emit EditStateChanged();
 }
@@ -281,6 +283,8 @@ void TTrendsPage::DeleteSelectedTrendGroup() {
         const TTrend* t = Project().TrendAt(FSelTrendRow - 2);
         if (t == nullptr || !t->IsEditable())
             return;
+        Context().NameNextChange(QStringLiteral("удаление направления ") +
+                                 QString::fromStdString(Project().TrendName(FSelTrendRow - 2)));
         Context().Scheme().SchemeTrendsRemoved(FSelTrendRow - 2);
         Project().DeleteTrendGroupOf(FSelTrendRow - 2);
     }

@@ -20,6 +20,7 @@ TInplaceEditor::~TInplaceEditor() {
 }
 
 void TInplaceEditor::Install(QWidget* editor, const QRect& rect, QMetaObject::Connection change) {
+    ++FSession;
     FEditor = editor;
     FChange = change;
     editor->setGeometry(rect);

@@ -43,6 +43,9 @@ class TInplaceEditor : public QObject {
     // Discards the editor, if any.
     void Close();
     QWidget* Editor() const { return FEditor; }
+    // A number for each editor opened: the changes one editor makes (a run
+    // of typing) can be told apart from the next editor's.
+    int Session() const { return FSession; }
     bool IsOpen() const { return !FEditor.isNull(); }
 
   protected:
@@ -52,6 +55,7 @@ class TInplaceEditor : public QObject {
     void Install(QWidget* editor, const QRect& rect, QMetaObject::Connection change);
 
     QPointer<QWidget> FEditor;
+    int FSession = 0;
     QMetaObject::Connection FChange;
 };
 

@@ -29,6 +29,7 @@ class TStandalonePageContext : public TPageContext {
     TInplaceEditor& Inplace() override { return FInplace; }
     TMainDialogs& Dialogs() override { return FDialogs; }
     void SetModified() override { ++Modifications; }
+    void NameNextChange(const QString& text) override { ChangeNames << text; }
     bool WindowActive() const override { return Active; }
     void PopupPlusMenu(QMenu* menu) override { Popups << menu; }
     void ShowException(const std::exception& e) override { Errors << e.what(); }
@@ -40,6 +41,7 @@ class TStandalonePageContext : public TPageContext {
     QList<QMenu*> Popups;
     QStringList Errors;
     QStringList Refusals;
+    QStringList ChangeNames;
 
   private:
     std::unique_ptr<TConfiguration> FConfig;
