@@ -45,13 +45,8 @@ void TCollisionsPage::DrawCell(QPainter& p, int c, int r, const QRect& rect) {
     if (project.HasConflict(project.TrendAt(c - 1), project.TrendAt(r - 1)))
         DrawCheckMark(p, rect, kConflictMarkColor);
     // The keyboard's cell is framed while the matrix has the focus.
-    if (c == FCurCol && r == FCurRow && dgCollisions->hasFocus()) {
-        p.save();
-        p.setPen(QPen(kFocusColor, 1, Qt::DotLine));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(rect.adjusted(2, 2, -3, -3));
-        p.restore();
-    }
+    if (c == FCurCol && r == FCurRow && dgCollisions->hasFocus())
+        DrawFocusFrame(p, rect);
 }
 
 bool TCollisionsPage::ToggleCell(int c, int r) {

@@ -212,11 +212,7 @@ bool TCyclesPage::KeyDown(QKeyEvent* e) {
 void TCyclesPage::DrawFocus(QPainter& p, int c, int r, const QRect& rect) {
     if (c != FSelCol || r != FSelCycleRow || !dgCycles->hasFocus())
         return;
-    p.save();
-    p.setPen(QPen(kFocusColor, 1, Qt::DotLine));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(rect.adjusted(2, 2, -3, -3));
-    p.restore();
+    DrawFocusFrame(p, rect);
 }
 
 } // namespace tralcon

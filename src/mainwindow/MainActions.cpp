@@ -31,13 +31,20 @@ QAction* MakeAction(QObject* owner, const char* name, const QString& caption, in
     return a;
 }
 
-// The check's image: a green tick in a shield, drawn at the screen's
-// pixel density like the other action images.
-QIcon CheckIcon() {
+// A transparent 24×24 picture at the screen's pixel density, like the other
+// action images.
+QPixmap IconCanvas() {
     const qreal dpr = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
     QPixmap pm(QSize(qRound(24 * dpr), qRound(24 * dpr)));
     pm.setDevicePixelRatio(dpr);
     pm.fill(Qt::transparent);
+    return pm;
+}
+
+// The check's image: a green tick in a shield, drawn at the screen's
+// pixel density like the other action images.
+QIcon CheckIcon() {
+    QPixmap pm = IconCanvas();
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath shield;
@@ -56,10 +63,7 @@ QIcon CheckIcon() {
 
 // Undo's and redo's images: a turning arrow, to the left or to the right.
 QIcon TurnIcon(bool redo) {
-    const qreal dpr = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
-    QPixmap pm(QSize(qRound(24 * dpr), qRound(24 * dpr)));
-    pm.setDevicePixelRatio(dpr);
-    pm.fill(Qt::transparent);
+    QPixmap pm = IconCanvas();
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     if (redo)
@@ -77,10 +81,7 @@ QIcon TurnIcon(bool redo) {
 
 // The diagram's image: coloured bars across, as the diagram draws them.
 QIcon DiagramIcon() {
-    const qreal dpr = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
-    QPixmap pm(QSize(qRound(24 * dpr), qRound(24 * dpr)));
-    pm.setDevicePixelRatio(dpr);
-    pm.fill(Qt::transparent);
+    QPixmap pm = IconCanvas();
     QPainter p(&pm);
     const QColor green(20, 170, 60), yellow(245, 195, 0), red(220, 30, 30);
     const struct {

@@ -299,11 +299,7 @@ bool TPhasesPage::KeyDown(QKeyEvent* e) {
 void TPhasesPage::DrawFocus(QPainter& p, int c, int r, const QRect& rect) {
     if (c != FSelPhaseCol || r != FSelPhaseRow || !dgPhases->hasFocus())
         return;
-    p.save();
-    p.setPen(QPen(kFocusColor, 1, Qt::DotLine));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(rect.adjusted(2, 2, -3, -3));
-    p.restore();
+    DrawFocusFrame(p, rect);
 }
 
 } // namespace tralcon

@@ -160,4 +160,12 @@ void DrawFittedCellText(QPainter& p, const QRect& r, const QString& text, const 
     DrawCellText(p, r, text, color, &f);
 }
 
+void DrawFocusFrame(QPainter& p, const QRect& cell) {
+    p.save();
+    p.setPen(QPen(kFocusColor, 1, Qt::DotLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(cell.adjusted(2, 2, -3, -3));
+    p.restore();
+}
+
 } // namespace tralcon

@@ -60,6 +60,9 @@ void DrawCheckMark(QPainter& p, const QRect& cell, const QColor& color, double p
 void DrawFittedCellText(QPainter& p, const QRect& r, const QString& text, const QColor& color,
                         const QFont& font);
 
+// The keyboard's cell: a dotted blue frame inside the cell.
+void DrawFocusFrame(QPainter& p, const QRect& cell);
+
 // An image centred in the cell.
 void DrawCellImage(QPainter& p, const QRect& r, const QPixmap& image);
 
