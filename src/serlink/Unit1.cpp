@@ -81,6 +81,9 @@ TForm1::TForm1(std::string settingsPath, QWidget* parent)
 }
 
 TForm1::~TForm1() {
+    // The dialog hides itself as it goes, and the port field then reports
+    // its editing finished: by then this form is gone, so it must not hear.
+    ComboBox1->lineEdit()->disconnect(this);
     // The I/O threads post to this object: they end before it goes.
     FProgrammer.OnRunningChanged = nullptr;
     MyComm32.ClosePort();
