@@ -15,6 +15,8 @@
 #include "platform/AppPaths.h"
 #include "platform/FileIO.h"
 #include "programmer/ProgSession.h"
+#include "schemeview/SchemeImages.h"
+#include "schemeview/SchemeRender.h"
 #include "sumo/SumoExport.h"
 
 #include <array>
@@ -310,6 +312,32 @@ int CmdDiagram(Context& c) {
     return 0;
 }
 
+// The scheme's picture, or with --phase N that of phase N (from 0), as the
+// passport shows them: a GIF of 200 x 200 pixels.
+int CmdScheme(Context& c) {
+    TLoadedProject loaded = LoadPositional(c);
+    std::optional<int> phase;
+    if (const auto value = c.Args.Value("--phase")) {
+        phase = ParseIndex(*value, "--phase");
+        if (*phase >= loaded.Project->PhaseCount())
+            throw UsageError("the project has " + std::to_string(loaded.Project->PhaseCount()) +
+                             " phase(s), counted from 0");
+    }
+    const std::string path = OutputPath(c);
+    EnsureGuiApplication();
+    std::string bytes = phase ? WritePhaseImage(*loaded.Scheme, *loaded.Project, *phase)
+                              : WriteSchemeImage(*loaded.Scheme, *loaded.Project);
+    // The same picture as PNG, for viewers without GIF.
+    if (path.size() > 4 && path.compare(path.size() - 4, 4, ".png") == 0)
+        bytes = GifToPng(bytes);
+    std::string error;
+    if (!WriteFileAtomically(path, bytes, &error)) {
+        c.Err << Format("Не удалось записать файл %s", path) << ": " << error << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 // The program as SUMO's traffic-light programs with a network to run it on.
 int CmdSumo(Context& c) {
     TLoadedProject loaded = LoadPositional(c);
@@ -404,6 +432,8 @@ const std::vector<Command>& Commands() {
         {"sample", "sample -o FILE.NVT", "write the sample crossroad", CmdSample},
         {"diagram", "diagram FILE.NVT --cycle N -o OUT.svg|OUT.png",
          "draw the timing diagram of cycle N (from 0)", CmdDiagram},
+        {"scheme", "scheme FILE.NVT [--phase N] -o OUT.gif|OUT.png",
+         "the scheme's picture, or that of phase N (from 0)", CmdScheme},
         {"sumo", "sumo FILE.NVT -o NAME",
          "write NAME.add.xml (the programs) and NAME.net.xml (a network, through netconvert)",
          CmdSumo},
@@ -448,7 +478,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     try {
         CliArgs parsed(args,
                        {"--config", "-o", "--output", "--controller", "--model", "--port",
-                        "--cycle", "--image"},
+                        "--cycle", "--image", "--phase"},
                        {"--help", "-h", "--set", "--strict"});
         if (parsed.Flag("--help") || parsed.Flag("-h") || parsed.Command() == "help") {
             PrintHelp(out);
