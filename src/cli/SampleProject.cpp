@@ -1,11 +1,57 @@
 #include "cli/SampleProject.h"
 
 #include "model/Errors.h"
+#include "scheme/SchemeGif.h"
+#include "scheme/SchemeQuantise.h"
 #include "scheme/vxArrows.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace tralcon::cli {
 
 namespace {
+
+// The plan of the crossroad under the scheme, 200 x 200: ул. Ленина from
+// north to south, пр. Мира with the tram from west to east, pavements,
+// zebra crossings and lawns. Flat colours only, so the file is the same on
+// every machine.
+std::string SamplePlan() {
+    constexpr int n = 200;
+    std::vector<std::uint32_t> px(n * n, 0xB9D7A8); // lawn
+    auto fill = [&](int x0, int y0, int x1, int y1, std::uint32_t c) {
+        for (int y = std::max(0, y0); y < std::min(n, y1); ++y)
+            for (int x = std::max(0, x0); x < std::min(n, x1); ++x)
+                px[static_cast<std::size_t>(y * n + x)] = c;
+    };
+    const std::uint32_t pavement = 0xD8D2C4, asphalt = 0x8C8C8C, white = 0xF4F4F4, rail = 0x4A4A4A;
+    fill(66, 0, 134, n, pavement); // ул. Ленина with its pavements
+    fill(0, 62, n, 138, pavement); // пр. Мира
+    fill(74, 0, 126, n, asphalt);
+    fill(0, 70, n, 130, asphalt);
+    // Lane markings: dashed centre lines outside the junction.
+    for (int y = 0; y < n; y += 12)
+        if (y + 6 < 70 || y > 130)
+            fill(99, y, 101, y + 6, white);
+    for (int x = 0; x < n; x += 12)
+        if (x + 6 < 74 || x > 126)
+            fill(x, 109, x + 6, 111, white);
+    // Tram tracks along the avenue.
+    for (int y : {93, 97, 101, 105})
+        fill(0, y, n, y + 1, rail);
+    // Zebra crossings: across ул. Ленина north of the junction, across
+    // пр. Мира west of it.
+    for (int x = 76; x < 124; x += 6)
+        fill(x, 54, x + 3, 66, white);
+    for (int y = 72; y < 128; y += 6)
+        fill(54, y, 66, y + 3, white);
+    // Stop lines.
+    fill(74, 50, 100, 52, white);
+    fill(100, 132, 126, 134, white);
+    fill(136, 70, 138, 100, white);
+    fill(50, 110, 52, 130, white);
+    return EncodeGif(QuantiseImage(px, n, n));
+}
 
 struct Builder {
     TProject& P;
@@ -36,17 +82,26 @@ struct Builder {
         return plan;
     }
 
-    void Trajectory(int row, std::initializer_list<TPoint> points, int radius = 25) {
+    // A movement: an arrow head where it goes, a crossing's at both ends;
+    // the inner corners rounded by radius.
+    void Trajectory(int row, std::initializer_list<TPoint> points, int radius = 0,
+                    bool bothWays = false) {
         auto arrow = std::make_unique<TvxArrow>();
-        for (TPoint p : points)
-            arrow->Points().AddPoint(p, radius);
+        std::size_t i = 0;
+        for (TPoint p : points) {
+            const bool inner = i != 0 && i + 1 != points.size();
+            arrow->Points().AddPoint(p, inner ? radius : 0);
+            ++i;
+        }
+        arrow->Points().SetEndHead(true);
+        arrow->Points().SetStartHead(bothWays);
         S.AddObject(std::move(arrow), row);
     }
 
     void Label(int row, int x, int y) {
         auto label = std::make_unique<TvxTrendLabel>();
         label->SetText(P.TrendName(row));
-        label->SetBounds({x, y, x + 40, y + 20});
+        label->SetBounds({x, y, x, y});
         S.AddObject(std::move(label), row);
     }
 
@@ -172,23 +227,28 @@ struct Builder {
         }
         P.SetProjectOptions(poRedBlink);
 
-        // The scheme: a trajectory and a label for every movement.
+        // The scheme over a drawn plan of the crossroad: a trajectory and a
+        // label for every movement.
         S.ClearScheme();
         S.RowsInserted(0, P.TrendCount());
-        Trajectory(P.RowOf(lenina), {{190, 20}, {190, 380}});
-        Trajectory(P.RowOf(mira), {{20, 210}, {380, 210}});
-        Trajectory(P.RowOf(left), {{20, 190}, {170, 190}, {170, 20}});
-        Trajectory(P.RowOf(crossL), {{150, 120}, {250, 120}}, 0);
-        Trajectory(P.RowOf(crossM), {{120, 150}, {120, 270}}, 0);
-        Trajectory(tramRow, {{380, 230}, {230, 230}, {230, 380}});
-        Trajectory(tramRow + 1, {{380, 240}, {20, 240}});
-        Label(P.RowOf(lenina), 200, 40);
-        Label(P.RowOf(mira), 40, 215);
-        Label(P.RowOf(left), 175, 60);
-        Label(P.RowOf(crossL), 255, 110);
-        Label(P.RowOf(crossM), 85, 275);
-        Label(tramRow, 300, 250);
-        Label(tramRow + 1, 300, 270);
+        S.LoadSchemeBackground(SamplePlan());
+        const int tramRight = tramRow + 2;
+        Trajectory(P.RowOf(lenina), {{88, 8}, {88, 188}});
+        Trajectory(P.RowOf(mira), {{8, 118}, {188, 118}});
+        Trajectory(P.RowOf(left), {{8, 110}, {110, 110}, {110, 12}}, 25);
+        Trajectory(P.RowOf(crossL), {{70, 60}, {130, 60}}, 0, true);
+        Trajectory(P.RowOf(crossM), {{60, 66}, {60, 134}}, 0, true);
+        Trajectory(tramRow, {{192, 98}, {96, 98}, {96, 188}}, 20);
+        Trajectory(tramRow + 1, {{192, 102}, {12, 102}});
+        Trajectory(tramRight, {{192, 94}, {122, 94}, {122, 12}}, 20);
+        Label(P.RowOf(lenina), 64, 10);
+        Label(P.RowOf(mira), 10, 124);
+        Label(P.RowOf(left), 112, 30);
+        Label(P.RowOf(crossL), 134, 52);
+        Label(P.RowOf(crossM), 30, 140);
+        Label(tramRow, 100, 170);
+        Label(tramRow + 1, 160, 76);
+        Label(tramRight, 132, 10);
     }
 };
 

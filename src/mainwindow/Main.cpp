@@ -17,6 +17,7 @@
 #include "persistence/Config.h"
 #include "persistence/ProjExp.h"
 #include "platform/FileIO.h"
+#include "schemewindow/SchemeForm.h"
 #include "widgets/CellDraw.h"
 #include "widgets/DrawGrid.h"
 #include "widgets/DrawTree.h"
@@ -79,13 +80,21 @@ TMainForm::TMainForm(TMainFormEnv env, QWidget* parent)
         FOwnDialogs = std::make_unique<TMainDialogs>();
     if (FEnv.Files == nullptr)
         FOwnFiles = MakeProjectFiles();
-    if (FEnv.Scheme == nullptr)
-        FOwnScheme = std::make_unique<TSchemeLink>();
+    if (FEnv.Scheme == nullptr) {
+        auto form = std::make_unique<TSchemeForm>(this);
+        form->TrendIcon = [](int kind) { return TrendImage(17 + kind); };
+        FOwnScheme = std::move(form);
+    }
     if (!FEnv.BuildImage)
         FEnv.BuildImage = MakeFlashBuilder();
     FDialogs = FEnv.Dialogs != nullptr ? FEnv.Dialogs : FOwnDialogs.get();
     FFiles = FEnv.Files != nullptr ? FEnv.Files : FOwnFiles.get();
     FScheme = FEnv.Scheme != nullptr ? FEnv.Scheme : FOwnScheme.get();
+    FScheme->OnModified = [this] {
+        FChangeText = QStringLiteral("изменение схемы");
+        NoteChange();
+    };
+    FScheme->OnSelectTrendRow = [this](int row) { SelectTrendRow(row); };
     FInplace = new TInplaceEditor(this);
     FUndo = new QUndoStack(this);
     // Each step holds two file snapshots (a few kilobytes): 200 of them
@@ -400,6 +409,10 @@ TController* TMainForm::AddLoadedController(std::int32_t modelID, std::uint8_t f
 
 TTrendGroup* TMainForm::AddLoadedTrendGroup(int kind) {
     return FTrendsPage->AddLoadedTrendGroup(kind);
+}
+
+TSchemeForm* TMainForm::SchemeForm() const {
+    return dynamic_cast<TSchemeForm*>(FScheme);
 }
 
 void TMainForm::SelectTrendRow(int row) {

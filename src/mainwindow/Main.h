@@ -28,6 +28,7 @@ namespace tralcon {
 
 class TAbout;
 class TCheckForm;
+class TSchemeForm;
 class TDiagramView;
 class TCollisionsPage;
 class TController;
@@ -107,6 +108,8 @@ class TMainForm : public QMainWindow, private TPageContext {
     // The timing diagram of the cycle selected on the cycles page.
     void ShowDiagram();
     TDiagramView* DiagramView() const { return FDiagramView; }
+    // The scheme window, when the scheme link is the real one.
+    TSchemeForm* SchemeForm() const;
     // The program as SUMO files, under a name the engineer chooses.
     void SaveSumoCmd();
     // Reads the controller's flash through the programmer library and says

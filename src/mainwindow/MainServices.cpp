@@ -99,14 +99,6 @@ class TProjectFileIO : public TProjectFiles {
     }
 };
 
-// The counted signals of a direction: its rows.
-int RowsOfGroup(const TTrendGroup* group) {
-    int n = 0;
-    for (const TTrend* t : group->Trends())
-        n += t->IsCounted() ? 1 : 0;
-    return n;
-}
-
 } // namespace
 
 std::unique_ptr<TProjectFiles> MakeProjectFiles() {
@@ -117,39 +109,6 @@ TFlashBuilder MakeFlashBuilder() {
     return [](const TProject& project, int controller) {
         return BuildFlashImage(project, controller, project.ProjectOptions());
     };
-}
-
-void TSchemeLink::SetScheme(std::unique_ptr<TSchemeDocument> scheme) {
-    FScheme = scheme ? std::move(scheme) : std::make_unique<TSchemeDocument>();
-}
-
-void TSchemeLink::ClearScheme() {
-    FScheme->ClearScheme();
-}
-
-void TSchemeLink::SchemeTrendsAdded(int row) {
-    if (FProject == nullptr)
-        return;
-    const int added = FProject->TrendCount() - FScheme->RowCount();
-    if (added > 0)
-        FScheme->RowsInserted(row, added);
-}
-
-void TSchemeLink::SchemeTrendsRemoved(int row) {
-    if (FProject == nullptr)
-        return;
-    if (const TTrendGroup* group = FProject->TrendGroupOf(row); group != nullptr)
-        FScheme->RowsRemoved(FProject->FirstRowOf(group), RowsOfGroup(group));
-}
-
-void TSchemeLink::SchemeRemoveCallGroups() {
-    if (FProject == nullptr)
-        return;
-    // Last first, so the rows of the earlier ones stay where they are.
-    const auto& groups = FProject->TrendGroupList();
-    for (int i = groups.Count() - 1; i >= 0; --i)
-        if (groups[i]->Kind() == kCallKind)
-            FScheme->RowsRemoved(FProject->FirstRowOf(groups[i]), RowsOfGroup(groups[i]));
 }
 
 TMainFormEnv TMainFormEnv::FromProcess(const std::vector<std::string>& args) {

@@ -7,6 +7,7 @@
 #include "model/NVTTypes.h"
 #include "persistence/ProjExp.h"
 #include "scheme/SchemeDocument.h"
+#include "schemewindow/SchemeLink.h"
 
 #include <QMessageBox>
 #include <QString>
@@ -71,36 +72,6 @@ std::unique_ptr<TProjectFiles> MakeProjectFiles();
 // Compiles one controller's flash image (by its position in the project).
 using TFlashBuilder = std::function<TBytes(const TProject& project, int controller)>;
 TFlashBuilder MakeFlashBuilder();
-
-// What the main window tells the scheme window, and the scheme it keeps for
-// the project file. This base keeps the scheme's rows in step with the
-// project's signal rows and shows nothing; the scheme window builds on it.
-class TSchemeLink {
-  public:
-    virtual ~TSchemeLink() = default;
-
-    // The project on show (the rows of its signals are the scheme's rows).
-    virtual void SetProject(const TProject* project) { FProject = project; }
-    TSchemeDocument& Scheme() { return *FScheme; }
-    // The scheme read with a project file.
-    virtual void SetScheme(std::unique_ptr<TSchemeDocument> scheme);
-
-    // Everything goes, rows included (a new project).
-    virtual void ClearScheme();
-    // A new direction's rows, from its first row on (called after adding).
-    virtual void SchemeTrendsAdded(int row);
-    // The rows of the direction holding row (called before deleting it).
-    virtual void SchemeTrendsRemoved(int row);
-    // The rows of every call direction (called before removing them).
-    virtual void SchemeRemoveCallGroups();
-    virtual void SchemeSelectTrend(int row) { (void)row; }
-    virtual void ShowPhaseOnScheme(const TPhase* phase) { (void)phase; }
-    virtual void ShowScheme() {}
-
-  protected:
-    const TProject* FProject = nullptr;
-    std::unique_ptr<TSchemeDocument> FScheme = std::make_unique<TSchemeDocument>();
-};
 
 // The program's surroundings, fixed at start-up.
 struct TMainFormEnv {

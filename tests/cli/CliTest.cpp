@@ -178,7 +178,7 @@ TEST_F(CliProject, BundledSampleIsUpToDateAndCompiles) {
     EXPECT_EQ(Cli({"check", "--strict", File("s.NVT")}).Status, 1);
     CliRun info = Cli({"info", File("s.NVT")});
     EXPECT_NE(info.Out.find("Ф4  мин. 15 с  зеленые: 7ТВП 4П 5Пм"), std::string::npos) << info.Out;
-    EXPECT_NE(info.Out.find("Схема: 14 объектов"), std::string::npos);
+    EXPECT_NE(info.Out.find("Схема: 16 объектов, фоновый рисунок"), std::string::npos);
 }
 
 } // namespace

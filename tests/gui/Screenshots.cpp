@@ -11,8 +11,10 @@
 #include "mainwindow/DayPlansPage.h"
 #include "mainwindow/DiagramView.h"
 #include "mainwindow/Main.h"
+#include "mainwindow/PhasesPage.h"
 #include "mainwindow/TrendsPage.h"
 #include "mainwindow/WeekPlansPage.h"
+#include "schemewindow/SchemeForm.h"
 #include "widgets/DrawTree.h"
 #include "widgets/MenuStyle.h"
 
@@ -163,6 +165,33 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         form.CheckForm()->grab().save(QStringLiteral("%1/tralcon-check.png").arg(out));
         form.CheckForm()->hide();
+    }
+
+    // The scheme window: as opened, with a trajectory clicked, enlarged, and
+    // with the first phase on show.
+    if (TSchemeForm* scheme = form.SchemeForm()) {
+        form.actScheme->trigger();
+        QApplication::processEvents();
+        scheme->grab().save(QStringLiteral("%1/tralcon-scheme.png").arg(out));
+        if (scheme->CRScheme->Scheme()->Count() > 0) {
+            const TRect b = scheme->CRScheme->Scheme()->Items(0)->GetBounds();
+            const auto* arrow = dynamic_cast<const TvxArrow*>(scheme->CRScheme->Scheme()->Items(0));
+            QPoint at((b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2);
+            if (arrow != nullptr)
+                at = QPoint(arrow->Points().Items(0)->X(), arrow->Points().Items(0)->Y());
+            QTest::mouseClick(scheme->CRScheme, Qt::LeftButton, {}, at);
+            QApplication::processEvents();
+            scheme->grab().save(QStringLiteral("%1/tralcon-scheme-selected.png").arg(out));
+        }
+        scheme->SetZoom(3);
+        QApplication::processEvents();
+        scheme->grab().save(QStringLiteral("%1/tralcon-scheme-zoom.png").arg(out));
+        scheme->SetZoom(1);
+        scheme->ShowPhaseOnScheme(form.Project().PhaseAt(0));
+        QApplication::processEvents();
+        scheme->grab().save(QStringLiteral("%1/tralcon-scheme-phase.png").arg(out));
+        screenShot(QStringLiteral("tralcon-scheme-screen"));
+        scheme->hide();
     }
 
     form.ActivatePage(pgControllers);

@@ -1,0 +1,760 @@
+#include "schemewindow/SchemeForm.h"
+
+#include "model/Project.h"
+#include "scheme/SchemeScene.h"
+#include "scheme/SchemeSection.h"
+#include "schemeview/BackgroundPicture.h"
+#include "schemeview/SchemeImages.h"
+#include "schemewindow/SchemeButtons.h"
+#include "schemewindow/SchemePropertyPage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace tralcon {
+
+namespace {
+
+struct TQuiet {
+    int& Count;
+    explicit TQuiet(int& c) : Count(c) { ++Count; }
+    ~TQuiet() { --Count; }
+    TQuiet(const TQuiet&) = delete;
+    TQuiet& operator=(const TQuiet&) = delete;
+};
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// The scheme's part of the project file: what a change must alter to count.
+std::string SchemeBytes(const TSchemeDocument& scheme) {
+    std::string bytes = scheme.Background();
+    bytes.push_back('\0');
+    WriteSchemeSection(scheme, bytes);
+    return bytes;
+}
+
+} // namespace
+
+TSchemeForm::TSchemeForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
+    setObjectName(QStringLiteral("SchemeForm"));
+    setWindowTitle(QStringLiteral("Схема движения"));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(226, 240, 227));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    QFont f = font();
+    f.setPointSize(8);
+    setFont(f);
+    AskPictureFile = [](QWidget* owner) -> std::optional<QString> {
+        const QString path =
+            QFileDialog::getOpenFileName(owner, QStringLiteral("Загрузить план перекрестка"),
+                                         QString(), BackgroundPictureFilter());
+        if (path.isEmpty())
+            return std::nullopt;
+        return path;
+    };
+    ShowError = [](QWidget* owner, const QString& text) {
+        QMessageBox::critical(owner, QApplication::applicationDisplayName(), text);
+    };
+    WindowActive = [this] { return isActiveWindow(); };
+
+    BuildActions();
+    BuildLayout();
+    BuildPresets();
+    Rebuild();
+    FReported = SchemeBytes(Scheme());
+    if (const QScreen* s = screen(); s != nullptr)
+        move(s->availableGeometry().center() - rect().center());
+}
+
+TSchemeForm::~TSchemeForm() {
+    // The control goes before the document it points into.
+    CRScheme->SetScheme(nullptr);
+}
+
+// ---- layout -----------------------------------------------------------------
+
+void TSchemeForm::BuildLayout() {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(4, 4, 4, 4);
+    row->setSpacing(4);
+
+    FEditor = new QWidget(this);
+    FEditor->setObjectName(QStringLiteral("EditorPanel"));
+    auto* editor = new QHBoxLayout(FEditor);
+    editor->setContentsMargins(0, 0, 0, 0);
+    editor->setSpacing(4);
+    vtScheme = new TSchemeTree(FEditor);
+    vtScheme->setFixedWidth(110);
+    vtScheme->TrendIcon = [this](int kind) { return TrendIcon ? TrendIcon(kind) : QPixmap(); };
+    vtScheme->Selection = [this]() -> const TvxSchemeObject* { return CRScheme->SelectedObject(); };
+    vtScheme->IsGreen = [](const TvxSchemeObject* o) {
+        const auto* a = dynamic_cast<const TvxArrow*>(o);
+        return a != nullptr && a->Points().Color() == kTrajectoryGreen;
+    };
+    vtScheme->OnMoveObject = [this](TvxSchemeObject* o, int r, int pos) {
+        MoveObjectToRow(o, r, pos);
+    };
+    editor->addWidget(vtScheme);
+    Properties = new TSchemePropertyPage(FEditor);
+    Properties->setFixedWidth(175);
+    Properties->OnEdited = [this] {
+        CRScheme->Invalidate();
+        UpdatePropertyPage();
+        SetModified();
+    };
+    editor->addWidget(Properties);
+    row->addWidget(FEditor);
+
+    auto* panel = new QWidget(this);
+    auto* panelBox = new QVBoxLayout(panel);
+    panelBox->setContentsMargins(0, 0, 0, 0);
+    CRScheme = new TvxCRScheme(panel);
+    CRScheme->SetEditable(true);
+    CRScheme->SetScheme(&Scheme());
+    CRScheme->setContextMenuPolicy(Qt::CustomContextMenu);
+    panelBox->addWidget(CRScheme);
+    panelBox->addStretch();
+    row->addWidget(panel);
+
+    auto* bar = new QVBoxLayout;
+    bar->setSpacing(2);
+    for (QAction* a : {actSchemeEdit, actLoadScheme, actClearScheme, actPlusCurve, actMinusCurve,
+                       actHideScheme}) {
+        auto* b = new QToolButton(this);
+        b->setDefaultAction(a);
+        b->setFixedSize(30, 30);
+        b->setAutoRaise(true);
+        b->setObjectName(QStringLiteral("btn") + a->objectName().mid(3));
+        bar->addWidget(b);
+    }
+    bar->addStretch();
+    row->addLayout(bar);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(CRScheme, &TvxCRScheme::SelectionChanged, this, [this] { CRSchemeSelect(); });
+    connect(CRScheme, &TvxCRScheme::Changed, this,
+            [this](TvxSchemeObject* sender) { CRSchemeChange(sender); });
+    connect(CRScheme, &TvxCRScheme::ReOrdered, this, [this] { CRSchemeReOrder(); });
+    connect(CRScheme, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        CRScheme->setFocus(Qt::PopupFocusReason);
+        UpdateActions();
+        SchemePopup->popup(CRScheme->mapToGlobal(at));
+    });
+    connect(vtScheme, &QTreeWidget::currentItemChanged, this, [this] { FocusChanged(); });
+    connect(vtScheme, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
+        // Collapsing the branch the focus is in moves the focus up to it.
+        for (QTreeWidgetItem* a = vtScheme->currentItem(); a != nullptr; a = a->parent())
+            if (a == item && a != vtScheme->currentItem()) {
+                vtScheme->FocusNode(item);
+                break;
+            }
+    });
+    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateActions(); });
+    FEditorWidth = FEditor->sizeHint().width() + row->spacing();
+}
+
+void TSchemeForm::BuildActions() {
+    auto make = [this](const char* name, const QString& text, QKeySequence key = {}) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QString::fromLatin1(name));
+        if (!key.isEmpty()) {
+            a->setShortcut(key);
+            a->setShortcutContext(Qt::WindowShortcut);
+        }
+        addAction(a);
+        return a;
+    };
+    actSchemeEdit =
+        make("actSchemeEdit", QStringLiteral("Скрыть редактор"), QKeySequence("Ctrl+E"));
+    actLoadScheme = make("actLoadScheme", QStringLiteral("Загрузить план перекрестка"));
+    actClearScheme = make("actClearScheme", QStringLiteral("Очистить план перекрестка"));
+    actPlusCurve = make("actPlusCurve", QStringLiteral("Новая траектория"));
+    actMinusCurve =
+        make("actMinusCurve", QStringLiteral("Удалить траекторию"), QKeySequence::Delete);
+    actHideScheme = make("actHideScheme", QStringLiteral("Закрыть"));
+    actInsertPoint =
+        make("actInsertPoint", QStringLiteral("Вставить точку"), QKeySequence("Ctrl+Shift+Ins"));
+    actDeletePoint =
+        make("actDeletePoint", QStringLiteral("Удалить точку"), QKeySequence("Ctrl+Shift+Del"));
+    actReverse = make("actReverse", QStringLiteral("Реверс"), QKeySequence(Qt::Key_F5));
+    actFlipVertical = make("actFlipVertical", QStringLiteral("Отразить вертикально"),
+                           QKeySequence(Qt::Key_PageUp));
+    actFlipHorizontal = make("actFlipHorizontal", QStringLiteral("Отразить горизонтально"),
+                             QKeySequence(Qt::Key_PageDown));
+    actCurveToFront =
+        make("actCurveToFront", QStringLiteral("На передний план"), QKeySequence(Qt::Key_Home));
+    actCurveToEnd =
+        make("actCurveToEnd", QStringLiteral("На задний план"), QKeySequence(Qt::Key_End));
+    // Delete belongs to "Удалить траекторию" while it can act; otherwise the
+    // key reaches the scheme, which deletes its selection itself.
+    actDeleteCurve = make("actDeleteCurve", QStringLiteral("Удалить объект"));
+    actInsertCopy =
+        make("actInsertCopy", QStringLiteral("Вставить копию"), QKeySequence(Qt::Key_Insert));
+    actSchemeEdit->setIcon(SchemeButtonIcon(TSchemeButton::HideEditor));
+    actLoadScheme->setIcon(SchemeButtonIcon(TSchemeButton::LoadPicture));
+    actClearScheme->setIcon(SchemeButtonIcon(TSchemeButton::ClearPicture));
+    actPlusCurve->setIcon(SchemeButtonIcon(TSchemeButton::PlusCurve));
+    actMinusCurve->setIcon(SchemeButtonIcon(TSchemeButton::MinusCurve));
+    actHideScheme->setIcon(SchemeButtonIcon(TSchemeButton::Close));
+    for (QAction* a :
+         {actSchemeEdit, actLoadScheme, actClearScheme, actPlusCurve, actMinusCurve, actHideScheme})
+        a->setToolTip(a->text());
+    // 200 x 200 pixels is small on today's screens: the scheme can be shown
+    // enlarged, its coordinates unchanged.
+    actZoomIn = make("actZoomIn", QStringLiteral("Крупнее"), QKeySequence::ZoomIn);
+    actZoomOut = make("actZoomOut", QStringLiteral("Мельче"), QKeySequence::ZoomOut);
+    connect(actZoomIn, &QAction::triggered, this, [this] { SetZoom(CRScheme->Zoom() + 1); });
+    connect(actZoomOut, &QAction::triggered, this, [this] { SetZoom(CRScheme->Zoom() - 1); });
+
+    connect(actSchemeEdit, &QAction::triggered, this, [this] { ToggleEditor(); });
+    connect(actLoadScheme, &QAction::triggered, this, [this] {
+        if (const std::optional<QString> path = AskPictureFile(this))
+            LoadBackground(*path);
+    });
+    connect(actClearScheme, &QAction::triggered, this, [this] { ClearBackground(); });
+    connect(actPlusCurve, &QAction::triggered, this, [this] {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus == nullptr || focus->window() != this)
+            focus = vtScheme;
+        PopupCurves->popup(focus->mapToGlobal(QPoint(0, focus->height())));
+    });
+    connect(actMinusCurve, &QAction::triggered, this, [this] { DeleteFocusedObject(); });
+    connect(actHideScheme, &QAction::triggered, this, [this] { hide(); });
+    auto onArrow = [this](void (TvxArrow::*op)()) {
+        return [this, op] {
+            if (TvxArrow* a = SelectedArrow())
+                (a->*op)();
+        };
+    };
+    connect(actInsertPoint, &QAction::triggered, this, [this] {
+        if (TvxArrow* a = SelectedArrow())
+            a->InsertPointNearSelected();
+    });
+    connect(actDeletePoint, &QAction::triggered, this, [this] {
+        if (TvxArrow* a = SelectedArrow(); a != nullptr && !a->DeleteSelectedPoint())
+            QApplication::beep();
+    });
+    connect(actReverse, &QAction::triggered, this, onArrow(&TvxArrow::Reverse));
+    connect(actFlipVertical, &QAction::triggered, this, onArrow(&TvxArrow::FlipVertical));
+    connect(actFlipHorizontal, &QAction::triggered, this, onArrow(&TvxArrow::FlipHorizontal));
+    connect(actCurveToFront, &QAction::triggered, this,
+            [this] { CRScheme->BringToFront(CRScheme->SelectedObject()); });
+    connect(actCurveToEnd, &QAction::triggered, this,
+            [this] { CRScheme->SendToBack(CRScheme->SelectedObject()); });
+    connect(actDeleteCurve, &QAction::triggered, this,
+            [this] { CRScheme->DeleteObject(CRScheme->SelectedObject()); });
+    connect(actInsertCopy, &QAction::triggered, this, [this] { InsertCopy(); });
+
+    SchemePopup = new QMenu(this);
+    SchemePopup->setObjectName(QStringLiteral("SchemePopup"));
+    SchemePopup->addActions(
+        {actInsertPoint, actDeletePoint, actReverse, actFlipVertical, actFlipHorizontal});
+    SchemePopup->addSeparator();
+    SchemePopup->addActions({actCurveToFront, actCurveToEnd, actDeleteCurve, actInsertCopy});
+}
+
+void TSchemeForm::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    for (QAction* a :
+         {actSchemeEdit, actLoadScheme, actClearScheme, actPlusCurve, actMinusCurve, actHideScheme})
+        menu.addAction(a);
+    menu.addSeparator();
+    menu.addActions({actZoomIn, actZoomOut});
+    menu.exec(event->globalPos());
+}
+
+void TSchemeForm::closeEvent(QCloseEvent* event) {
+    // Closed is hidden: the window lives as long as the program.
+    event->ignore();
+    hide();
+}
+
+// ---- the rules of the commands ----------------------------------------------
+
+TvxArrow* TSchemeForm::SelectedArrow() const {
+    return dynamic_cast<TvxArrow*>(CRScheme->SelectedObject());
+}
+
+int TSchemeForm::FocusedRow() const {
+    return vtScheme->FocusedNode().Row;
+}
+
+void TSchemeForm::UpdateActions() {
+    const bool active = WindowActive && WindowActive();
+    TvxArrow* arrow = SelectedArrow();
+    const bool ruleA = active && arrow != nullptr && arrow->Points().SelectedPoint() != nullptr;
+    const bool ruleB = active && CRScheme->hasFocus() && CRScheme->SelectedObject() != nullptr;
+    const TSchemeNode focused = vtScheme->FocusedNode();
+    actPlusCurve->setEnabled(focused.Level != TSchemeNode::lvNone);
+    actMinusCurve->setEnabled(focused.Level == TSchemeNode::lvObject ||
+                              focused.Level == TSchemeNode::lvPoint);
+    for (QAction* a : {actInsertPoint, actReverse, actFlipVertical, actFlipHorizontal}) {
+        a->setEnabled(ruleA);
+        a->setVisible(ruleA);
+    }
+    const bool deletePoint = ruleA && arrow->Points().Count() > 2;
+    actDeletePoint->setEnabled(deletePoint);
+    actDeletePoint->setVisible(ruleA);
+    for (QAction* a : {actCurveToFront, actCurveToEnd, actDeleteCurve, actInsertCopy}) {
+        a->setEnabled(ruleB);
+        a->setVisible(ruleB);
+    }
+}
+
+// ---- the tree ---------------------------------------------------------------
+
+void TSchemeForm::Rebuild() {
+    const TSchemeNode focused = vtScheme->FocusedNode();
+    vtScheme->Rebuild(Scheme(), FProject);
+    if (QTreeWidgetItem* item = vtScheme->ItemOf(focused)) {
+        const QSignalBlocker block(vtScheme);
+        vtScheme->FocusNode(item);
+        vtScheme->ExpandOnlyTo(item);
+    }
+    UpdateActions();
+}
+
+void TSchemeForm::FocusNode(const TSchemeNode& node) {
+    QTreeWidgetItem* item = vtScheme->ItemOf(node);
+    if (item == vtScheme->currentItem())
+        FocusChanged();
+    else
+        vtScheme->FocusNode(item);
+}
+
+void TSchemeForm::FocusChanged() {
+    if (FInFocusChange)
+        return;
+    FInFocusChange = true;
+    const TSchemeNode n = vtScheme->FocusedNode();
+    {
+        // The control and the tree must not chase each other.
+        const QSignalBlocker block(CRScheme);
+        if (n.Level == TSchemeNode::lvNone || n.Level == TSchemeNode::lvRow) {
+            CRScheme->SelectObject(nullptr);
+        } else {
+            CRScheme->SelectObject(n.Object);
+            if (auto* arrow = dynamic_cast<TvxArrow*>(n.Object); arrow != nullptr) {
+                TvxArrowPoint* p =
+                    n.Level == TSchemeNode::lvPoint && n.Point < arrow->Points().Count()
+                        ? arrow->Points().Items(n.Point)
+                        : nullptr;
+                if (n.Level == TSchemeNode::lvPoint && p != arrow->Points().SelectedPoint())
+                    arrow->Points().SelectPoint(p);
+            }
+        }
+    }
+    if (OnSelectTrendRow && FQuiet == 0)
+        OnSelectTrendRow(n.Row);
+    CRScheme->BeginUpdate();
+    ShowTrendView(Scheme(), n.Row);
+    CRScheme->EndUpdate();
+    vtScheme->ExpandOnlyTo(vtScheme->currentItem());
+    vtScheme->viewport()->update();
+    UpdatePropertyPage();
+    UpdateActions();
+    FInFocusChange = false;
+}
+
+void TSchemeForm::CRSchemeSelect() {
+    TvxSchemeObject* o = CRScheme->SelectedObject();
+    TSchemeNode target;
+    if (o != nullptr) {
+        target = {TSchemeNode::lvObject, Scheme().RowOf(o), o, -1};
+        if (auto* arrow = dynamic_cast<TvxArrow*>(o);
+            arrow != nullptr && arrow->Points().SelectedPoint() != nullptr)
+            target = {TSchemeNode::lvPoint, target.Row, o,
+                      arrow->Points().IndexOf(arrow->Points().SelectedPoint())};
+    }
+    if (vtScheme->ItemOf(target) != vtScheme->currentItem())
+        FocusNode(target);
+    UpdatePropertyPage();
+    UpdateActions();
+}
+
+void TSchemeForm::CRSchemeChange(TvxSchemeObject*) {
+    // A copy made in the scheme belongs to no row yet: it joins the row in
+    // focus, as the engineer made it there.
+    const int row = FocusedRow();
+    for (int i = 0; i < Scheme().Count(); ++i) {
+        TvxSchemeObject* o = Scheme().Items(i);
+        if (Scheme().RowOf(o) < 0 && row >= 0)
+            Scheme().AttachObject(o, row);
+    }
+    TSchemeNode target;
+    if (TvxSchemeObject* o = CRScheme->SelectedObject()) {
+        target = {TSchemeNode::lvObject, Scheme().RowOf(o), o, -1};
+        if (auto* arrow = dynamic_cast<TvxArrow*>(o);
+            arrow != nullptr && arrow->Points().SelectedPoint() != nullptr)
+            target = {TSchemeNode::lvPoint, target.Row, o,
+                      arrow->Points().IndexOf(arrow->Points().SelectedPoint())};
+    } else {
+        target = vtScheme->FocusedNode();
+        target = {target.Row >= 0 ? TSchemeNode::lvRow : TSchemeNode::lvNone, target.Row, nullptr,
+                  -1};
+    }
+    {
+        const QSignalBlocker block(vtScheme);
+        vtScheme->Rebuild(Scheme(), FProject);
+        QTreeWidgetItem* item = vtScheme->ItemOf(target);
+        vtScheme->FocusNode(item);
+        vtScheme->ExpandOnlyTo(item);
+    }
+    RefreshLabelTexts();
+    UpdatePropertyPage();
+    UpdateActions();
+    SetModified();
+}
+
+void TSchemeForm::CRSchemeReOrder() {
+    TvxSchemeObject* o = CRScheme->SelectedObject();
+    const int row = Scheme().RowOf(o);
+    if (o != nullptr && row >= 0) {
+        Scheme().AttachObject(o, row, Scheme().IndexOf(o) == 0 ? 0 : -1);
+        Rebuild();
+    }
+    SetModified();
+}
+
+void TSchemeForm::MoveObjectToRow(TvxSchemeObject* object, int row, int position) {
+    if (Scheme().IndexOf(object) < 0 || row < 0 || row >= Scheme().RowCount())
+        return;
+    Scheme().AttachObject(object, row, position);
+    {
+        const QSignalBlocker block(vtScheme);
+        vtScheme->Rebuild(Scheme(), FProject);
+    }
+    FocusNode({TSchemeNode::lvObject, row, object, -1});
+    SetModified();
+}
+
+void TSchemeForm::RefreshLabelTexts() {
+    if (FProject == nullptr)
+        return;
+    for (int row = 0; row < Scheme().RowCount(); ++row)
+        for (TvxSchemeObject* o : Scheme().RowObjects(row))
+            if (auto* label = dynamic_cast<TvxTrendLabel*>(o))
+                label->SetText(FProject->TrendName(row));
+    for (int i = 0; i < Scheme().Count(); ++i)
+        if (auto* label = dynamic_cast<TvxTrendLabel*>(Scheme().Items(i));
+            label != nullptr && Scheme().RowOf(label) < 0)
+            label->SetText("???");
+    CRScheme->Invalidate();
+}
+
+void TSchemeForm::UpdatePropertyPage() {
+    const TSchemeNode n = vtScheme->FocusedNode();
+    if (n.Row < 0 || FProject == nullptr) {
+        Properties->ShowNone();
+        return;
+    }
+    QTreeWidgetItem* item = vtScheme->currentItem();
+    TvxSchemeObject* o = CRScheme->SelectedObject();
+    int objectNumber = 0;
+    if (QTreeWidgetItem* objectItem = vtScheme->ItemOf({TSchemeNode::lvObject, n.Row, o, -1}))
+        objectNumber = objectItem->parent()->indexOfChild(objectItem) + 1;
+    TvxArrowPoint* point = nullptr;
+    if (auto* arrow = dynamic_cast<TvxArrow*>(o))
+        point = arrow->Points().SelectedPoint();
+    const int pointNumber = point != nullptr && n.Level == TSchemeNode::lvPoint && item != nullptr
+                                ? item->parent()->indexOfChild(item) + 1
+                                : 0;
+    Properties->ShowTrend(Q(FProject->TrendName(n.Row)), o, objectNumber, point, pointNumber);
+}
+
+void TSchemeForm::SetModified() {
+    std::string now = SchemeBytes(Scheme());
+    if (now == FReported)
+        return;
+    FReported = std::move(now);
+    if (OnModified)
+        OnModified();
+}
+
+// ---- commands ---------------------------------------------------------------
+
+void TSchemeForm::DeleteFocusedObject() {
+    TvxSchemeObject* o = CRScheme->SelectedObject();
+    QTreeWidgetItem* item = vtScheme->currentItem();
+    while (item != nullptr && TSchemeTree::NodeOf(item).Level > TSchemeNode::lvObject)
+        item = item->parent();
+    if (o == nullptr || item == nullptr || TSchemeTree::NodeOf(item).Level != TSchemeNode::lvObject)
+        return;
+    QTreeWidgetItem* rowItem = item->parent();
+    const int i = rowItem->indexOfChild(item);
+    TSchemeNode next = TSchemeTree::NodeOf(rowItem);
+    if (i + 1 < rowItem->childCount())
+        next = TSchemeTree::NodeOf(rowItem->child(i + 1));
+    else if (i > 0)
+        next = TSchemeTree::NodeOf(rowItem->child(i - 1));
+    FocusNode(next);
+    if (CRScheme->SelectedObject() == o)
+        CRScheme->SelectObject(nullptr);
+    CRScheme->DeleteObject(o);
+    FocusNode(next);
+}
+
+void TSchemeForm::InsertCopy() {
+    if (CRScheme->SelectedObject() == nullptr)
+        return;
+    CRScheme->DuplicateSelected();
+    CRScheme->MoveStep(10, 10);
+    // The copy joins its row at once: a copy made from the menu would
+    // otherwise wait for the next click in the scheme, and be lost by a
+    // save before it.
+    TvxSchemeObject* copy = CRScheme->SelectedObject();
+    CRScheme->GestureEnd(copy);
+    if (copy != nullptr)
+        copy->EndChange();
+}
+
+void TSchemeForm::AddPreset(int tag) {
+    struct TShape {
+        std::vector<std::pair<TPoint, int>> Points;
+        bool StartHead;
+    };
+    static const TShape kShapes[14] = {
+        {{{{10, 140}, 0}, {{10, 10}, 0}}, false},
+        {{{{10, 10}, 0}, {{140, 10}, 0}}, false},
+        {{{{10, 10}, 0}, {{10, 140}, 0}}, false},
+        {{{{140, 10}, 0}, {{10, 10}, 0}}, false},
+        {{{{50, 50}, 0}, {{10, 50}, 20}, {{10, 10}, 0}}, false},
+        {{{{10, 50}, 0}, {{10, 10}, 20}, {{50, 10}, 0}}, false},
+        {{{{10, 10}, 0}, {{50, 10}, 20}, {{50, 50}, 0}}, false},
+        {{{{50, 10}, 0}, {{50, 50}, 20}, {{10, 50}, 0}}, false},
+        {{{{10, 50}, 0}, {{50, 50}, 20}, {{50, 10}, 0}}, false},
+        {{{{10, 10}, 0}, {{10, 50}, 20}, {{50, 50}, 0}}, false},
+        {{{{50, 10}, 0}, {{10, 10}, 20}, {{10, 50}, 0}}, false},
+        {{{{50, 50}, 0}, {{50, 10}, 20}, {{10, 10}, 0}}, false},
+        {{{{20, 100}, 0}, {{20, 10}, 0}}, true},
+        {{{{100, 20}, 0}, {{10, 20}, 0}}, true},
+    };
+    const int row = FocusedRow();
+    if (row < 0 || FProject == nullptr || tag < 1 || tag > 15)
+        return;
+    CRScheme->BeginUpdate();
+    TvxSchemeObject* added = nullptr;
+    if (tag == 15) {
+        auto label = std::make_unique<TvxTrendLabel>();
+        label->SetText(FProject->TrendName(row));
+        added = CRScheme->AddObject(std::move(label));
+        Scheme().AttachObject(added, row, 0);
+    } else {
+        auto arrow = std::make_unique<TvxArrow>();
+        const TShape& shape = kShapes[tag - 1];
+        for (const auto& [at, radius] : shape.Points)
+            arrow->Points().AddPoint(at, radius);
+        if (shape.StartHead)
+            arrow->Points().SetStartHead(true);
+        arrow->Points().SetColor(kTrajectoryGreen);
+        arrow->Points().SetEndHead(true);
+        added = CRScheme->AddObject(std::move(arrow), row);
+    }
+    {
+        const QSignalBlocker block(vtScheme);
+        vtScheme->Rebuild(Scheme(), FProject);
+    }
+    CRScheme->SelectObject(added);
+    CRScheme->EndUpdate();
+    CRScheme->setFocus(Qt::OtherFocusReason);
+    SetModified();
+}
+
+bool TSchemeForm::LoadBackground(const QString& path) {
+    std::string gif;
+    try {
+        gif = LoadBackgroundPicture(path);
+    } catch (const std::exception& e) {
+        ShowError(this, QString::fromUtf8(e.what()));
+        return false;
+    }
+    Scheme().LoadSchemeBackground(gif);
+    CRScheme->BackgroundChanged();
+    SetModified();
+    return true;
+}
+
+void TSchemeForm::ClearBackground() {
+    Scheme().ClearBackground();
+    CRScheme->BackgroundChanged();
+    SetModified();
+}
+
+void TSchemeForm::SetZoom(int zoom) {
+    CRScheme->SetZoom(zoom);
+    actZoomIn->setEnabled(CRScheme->Zoom() < 4);
+    actZoomOut->setEnabled(CRScheme->Zoom() > 1);
+    layout()->activate();
+    adjustSize();
+}
+
+void TSchemeForm::ToggleEditor() {
+    const QPoint right = geometry().topRight();
+    FEditor->setVisible(FEditorHidden);
+    FEditorHidden = !FEditorHidden;
+    adjustSize();
+    // The scheme and the buttons stay where they are on the desktop.
+    move(right.x() - width() + 1, y());
+    actSchemeEdit->setText(FEditorHidden ? QStringLiteral("Показать редактор")
+                                         : QStringLiteral("Скрыть редактор"));
+    actSchemeEdit->setIcon(
+        SchemeButtonIcon(FEditorHidden ? TSchemeButton::ShowEditor : TSchemeButton::HideEditor));
+    actSchemeEdit->setToolTip(actSchemeEdit->text());
+}
+
+// ---- what the main window tells -----------------------------------------------
+
+void TSchemeForm::SetProject(const TProject* project) {
+    TSchemeLink::SetProject(project);
+}
+
+void TSchemeForm::SetScheme(std::unique_ptr<TSchemeDocument> scheme) {
+    const TQuiet quiet(FQuiet);
+    CRScheme->SetScheme(nullptr);
+    TSchemeLink::SetScheme(std::move(scheme));
+    CRScheme->SetScheme(&Scheme());
+    {
+        const QSignalBlocker block(vtScheme);
+        vtScheme->Rebuild(Scheme(), FProject);
+        vtScheme->FocusNode(nullptr);
+    }
+    RefreshLabelTexts();
+    FocusChanged();
+    FReported = SchemeBytes(Scheme());
+}
+
+void TSchemeForm::ClearScheme() {
+    const TQuiet quiet(FQuiet);
+    CRScheme->SelectObject(nullptr);
+    TSchemeLink::ClearScheme();
+    CRScheme->SetScheme(&Scheme());
+    {
+        const QSignalBlocker block(vtScheme);
+        vtScheme->Rebuild(Scheme(), FProject);
+    }
+    Properties->ShowNone();
+    FReported = SchemeBytes(Scheme());
+    UpdateActions();
+}
+
+void TSchemeForm::SchemeTrendsAdded(int row) {
+    const TQuiet quiet(FQuiet);
+    const int before = Scheme().RowCount();
+    TSchemeLink::SchemeTrendsAdded(row);
+    {
+        const QSignalBlocker block(vtScheme);
+        vtScheme->Rebuild(Scheme(), FProject);
+    }
+    if (Scheme().RowCount() > before)
+        FocusNode({TSchemeNode::lvRow, std::min(row, Scheme().RowCount() - 1), nullptr, -1});
+    RefreshLabelTexts();
+    FReported = SchemeBytes(Scheme());
+}
+
+void TSchemeForm::SchemeTrendsRemoved(int row) {
+    const TQuiet quiet(FQuiet);
+    const TSchemeNode focused = vtScheme->FocusedNode();
+    CRScheme->BeginUpdate();
+    TSchemeLink::SchemeTrendsRemoved(row);
+    // The selection may have gone with its row; the control must forget it
+    // without touching it.
+    CRScheme->ObjectsChanged();
+    {
+        const QSignalBlocker block(vtScheme);
+        vtScheme->Rebuild(Scheme(), FProject);
+    }
+    CRScheme->EndUpdate();
+    TSchemeNode next = focused;
+    if (vtScheme->ItemOf(next) == nullptr || next.Level == TSchemeNode::lvNone) {
+        const int rows = Scheme().RowCount();
+        next = rows == 0 ? TSchemeNode{}
+                         : TSchemeNode{TSchemeNode::lvRow, std::min(std::max(row, 0), rows - 1),
+                                       nullptr, -1};
+    } else if (focused.Row > row) {
+        next = {};
+    }
+    if (next.Level != TSchemeNode::lvNone)
+        FocusNode(next);
+    else
+        FocusChanged();
+    RefreshLabelTexts();
+    FReported = SchemeBytes(Scheme());
+}
+
+void TSchemeForm::SchemeRemoveCallGroups() {
+    const TQuiet quiet(FQuiet);
+    CRScheme->BeginUpdate();
+    TSchemeLink::SchemeRemoveCallGroups();
+    CRScheme->ObjectsChanged();
+    {
+        const QSignalBlocker block(vtScheme);
+        vtScheme->Rebuild(Scheme(), FProject);
+    }
+    CRScheme->EndUpdate();
+    FocusChanged();
+    RefreshLabelTexts();
+    FReported = SchemeBytes(Scheme());
+}
+
+void TSchemeForm::SchemeSelectTrend(int row) {
+    const TQuiet quiet(FQuiet);
+    if (FInFocusChange)
+        return;
+    if (row >= 0 && vtScheme->RowItem(row) != nullptr)
+        FocusNode({TSchemeNode::lvRow, row, nullptr, -1});
+    else
+        FocusNode({});
+}
+
+void TSchemeForm::ShowPhaseOnScheme(const TPhase* phase) {
+    if (FProject == nullptr)
+        return;
+    {
+        const QSignalBlocker block(vtScheme);
+        vtScheme->FocusNode(nullptr);
+    }
+    CRScheme->BeginUpdate();
+    CRScheme->SelectObject(nullptr);
+    ShowPhaseView(Scheme(), GreenRows(*FProject, phase));
+    CRScheme->EndUpdate();
+    Properties->ShowPhase(Q(FProject->PhaseNumberText(phase)));
+    vtScheme->viewport()->update();
+    UpdateActions();
+}
+
+void TSchemeForm::ShowScheme() {
+    show();
+    raise();
+    activateWindow();
+}
+
+std::string TSchemeForm::SchemeImage() {
+    if (FProject == nullptr)
+        return {};
+    std::string gif = WriteSchemeImage(Scheme(), *FProject);
+    CRScheme->Invalidate();
+    return gif;
+}
+
+std::string TSchemeForm::PhaseImage(int index) {
+    if (FProject == nullptr)
+        return {};
+    std::string gif = WritePhaseImage(Scheme(), *FProject, index);
+    CRScheme->Invalidate();
+    return gif;
+}
+
+} // namespace tralcon
