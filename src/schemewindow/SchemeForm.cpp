@@ -37,11 +37,21 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// The scheme's part of the project file: what a change must alter to count.
+// The scheme's part of the project file, what a change must alter to count;
+// without the selection, which the file records but which is no edit.
 std::string SchemeBytes(const TSchemeDocument& scheme) {
     std::string bytes = scheme.Background();
     bytes.push_back('\0');
-    WriteSchemeSection(scheme, bytes);
+    TSchemeStreamWriter w(bytes);
+    for (int row = 0; row < scheme.RowCount(); ++row) {
+        w.WriteInt32(row);
+        for (const TvxSchemeObject* o : scheme.RowObjects(row)) {
+            const std::size_t at = bytes.size();
+            o->SaveToStream(w);
+            if (o->Kind() == TvxArrow::KindCode && bytes.size() > at + 2)
+                bytes[at + 2] = static_cast<char>(bytes[at + 2] & ~TvxSchemeObject::ofSelected);
+        }
+    }
     return bytes;
 }
 
@@ -163,7 +173,6 @@ void TSchemeForm::BuildLayout() {
             }
     });
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateActions(); });
-    FEditorWidth = FEditor->sizeHint().width() + row->spacing();
 }
 
 void TSchemeForm::BuildActions() {
@@ -593,21 +602,29 @@ void TSchemeForm::ClearBackground() {
     SetModified();
 }
 
-void TSchemeForm::SetZoom(int zoom) {
-    CRScheme->SetZoom(zoom);
-    actZoomIn->setEnabled(CRScheme->Zoom() < 4);
-    actZoomOut->setEnabled(CRScheme->Zoom() > 1);
+void TSchemeForm::FitToContents() {
+    // The nested layouts learn of the new sizes through posted requests;
+    // they are handled now, so the window takes its new size at once.
+    for (int i = 0; i < 3; ++i)
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     layout()->activate();
     adjustSize();
 }
 
+void TSchemeForm::SetZoom(int zoom) {
+    CRScheme->SetZoom(zoom);
+    actZoomIn->setEnabled(CRScheme->Zoom() < 4);
+    actZoomOut->setEnabled(CRScheme->Zoom() > 1);
+    FitToContents();
+}
+
 void TSchemeForm::ToggleEditor() {
-    const QPoint right = geometry().topRight();
+    const QPoint schemeAt = CRScheme->mapToGlobal(QPoint(0, 0));
     FEditor->setVisible(FEditorHidden);
     FEditorHidden = !FEditorHidden;
-    adjustSize();
+    FitToContents();
     // The scheme and the buttons stay where they are on the desktop.
-    move(right.x() - width() + 1, y());
+    move(pos() + (schemeAt - CRScheme->mapToGlobal(QPoint(0, 0))));
     actSchemeEdit->setText(FEditorHidden ? QStringLiteral("Показать редактор")
                                          : QStringLiteral("Скрыть редактор"));
     actSchemeEdit->setIcon(

@@ -107,6 +107,7 @@ class TSchemeForm : public QWidget, public TSchemeLink {
     void BuildLayout();
     void BuildPresets();
     void Rebuild();
+    void FitToContents();
     void FocusNode(const TSchemeNode& node);
     void FocusChanged();
     void CRSchemeSelect();
@@ -120,7 +121,6 @@ class TSchemeForm : public QWidget, public TSchemeLink {
 
     QWidget* FEditor = nullptr;
     QLabel* FPhaseText = nullptr;
-    int FEditorWidth = 0;
     bool FEditorHidden = false;
     bool FInFocusChange = false;
     // While the main window reports its own changes, the scheme's focus

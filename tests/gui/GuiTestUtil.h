@@ -17,6 +17,7 @@
 #include "platform/Cp1251.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QTest>
 
 #include <deque>
@@ -206,6 +207,26 @@ inline QString Caption(const QWidget& w) {
 
 inline std::string Cp(const std::string& utf8) {
     return ToCp1251(utf8);
+}
+
+inline QAction* EntryNamed(const QMenu* menu, const QString& text) {
+    for (QAction* a : menu->actions())
+        if (a->text() == text)
+            return a;
+    return nullptr;
+}
+
+// actPlus on the directions page, then the kind's entry of the menu it opens.
+inline bool AddDirection(TMainForm& w, const QString& caption) {
+    w.actPlus->trigger();
+    if (!w.TrendsPage()->PopupAddTrends->isVisible())
+        return false;
+    QAction* a = EntryNamed(w.TrendsPage()->PopupAddTrends, caption);
+    if (a == nullptr)
+        return false;
+    a->trigger();
+    w.TrendsPage()->PopupAddTrends->close();
+    return true;
 }
 
 } // namespace tralcon::test

@@ -1113,26 +1113,6 @@ void PressCell(TDrawGrid* g, int col, int row, Qt::MouseButton button = Qt::Left
     QTest::mousePress(g->viewport(), button, {}, r.center());
 }
 
-QAction* EntryNamed(const QMenu* menu, const QString& text) {
-    for (QAction* a : menu->actions())
-        if (a->text() == text)
-            return a;
-    return nullptr;
-}
-
-// actPlus on the directions page, then the kind's entry of the menu it opens.
-bool AddDirection(TMainForm& w, const QString& caption) {
-    w.actPlus->trigger();
-    if (!w.TrendsPage()->PopupAddTrends->isVisible())
-        return false;
-    QAction* a = EntryNamed(w.TrendsPage()->PopupAddTrends, caption);
-    if (a == nullptr)
-        return false;
-    a->trigger();
-    w.TrendsPage()->PopupAddTrends->close();
-    return true;
-}
-
 // The output entry of the first controller's submenu, by its caption.
 QAction* OutputEntry(TMainForm& w, const QString& name, int controller = 0) {
     QMenu* sub = w.TrendsPage()->PopupOutputs->actions().at(2 + controller)->menu();
