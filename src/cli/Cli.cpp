@@ -10,6 +10,7 @@
 #include "flash/ImageReader.h"
 #include "flash/SignalCheck.h"
 #include "model/Errors.h"
+#include "passport/DataScript.h"
 #include "persistence/Config.h"
 #include "persistence/ProjExp.h"
 #include "platform/AppPaths.h"
@@ -378,6 +379,17 @@ int CmdCompare(Context& c) {
     return 2;
 }
 
+// The passport's data script of a project, as the passport carries it.
+int CmdDataScript(Context& c) {
+    const std::string out = OutputPath(c);
+    TLoadedProject loaded = LoadPositional(c);
+    const std::string text = DataScriptText(*loaded.Project, TLocalDateTime::Now());
+    std::string error;
+    if (!WriteFileAtomically(out, text, &error))
+        throw EUserError(Format("Не удалось записать файл %s", out) + ": " + error);
+    return 0;
+}
+
 int CmdSample(Context& c) {
     if (!c.Args.Positional().empty())
         throw UsageError("sample takes no arguments");
@@ -408,6 +420,8 @@ const std::vector<Command>& Commands() {
          "write NAME.add.xml (the programs) and NAME.net.xml (a network, through netconvert)",
          CmdSumo},
         {"info", "info FILE.NVT", "describe a project", CmdInfo},
+        {"datascript", "datascript FILE.NVT -o General.js",
+         "the passport's data script of a project (code page 1251)", CmdDataScript},
         {"resave", "resave FILE.NVT -o OUT.NVT", "read a project and write it again", CmdResave},
         {"check", "check FILE.NVT [--strict]",
          "read a project, check every controller's image and the signal program it carries "
