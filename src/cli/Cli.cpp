@@ -11,6 +11,7 @@
 #include "flash/SignalCheck.h"
 #include "model/Errors.h"
 #include "passport/DataScript.h"
+#include "passport/PassportBuilder.h"
 #include "persistence/Config.h"
 #include "persistence/ProjExp.h"
 #include "platform/AppPaths.h"
@@ -390,6 +391,18 @@ int CmdDataScript(Context& c) {
     return 0;
 }
 
+// The passport, compiled from the template folder beside the program. The
+// scheme's pictures are not drawn here: the pages show where they go.
+int CmdPassport(Context& c) {
+    const std::string out = OutputPath(c);
+    TLoadedProject loaded = LoadPositional(c);
+    TPassportOptions options;
+    options.TemplateDir = PassportTemplateDir(ProgramDir());
+    BuildPassport(*loaded.Project, out, TPassportPictures{}, options);
+    c.Out << out << "\n";
+    return 0;
+}
+
 int CmdSample(Context& c) {
     if (!c.Args.Positional().empty())
         throw UsageError("sample takes no arguments");
@@ -422,6 +435,8 @@ const std::vector<Command>& Commands() {
         {"info", "info FILE.NVT", "describe a project", CmdInfo},
         {"datascript", "datascript FILE.NVT -o General.js",
          "the passport's data script of a project (code page 1251)", CmdDataScript},
+        {"passport", "passport FILE.NVT -o OUT.chm",
+         "the passport of the traffic-light object (compiled help file)", CmdPassport},
         {"resave", "resave FILE.NVT -o OUT.NVT", "read a project and write it again", CmdResave},
         {"check", "check FILE.NVT [--strict]",
          "read a project, check every controller's image and the signal program it carries "

@@ -294,17 +294,38 @@ std::string DataScriptText(const TProject& p, const TLocalDateTime& now) {
     return ToCp1251(out.Text());
 }
 
-std::string WriteDataScript(const TProject& project, const std::string& folder,
-                            const std::function<TLocalDateTime()>& now) {
+namespace {
+
+std::string WriteScript(const std::string& folder, const char* name, const std::string& text) {
     std::string dir = folder.empty() ? std::string(".") : folder;
     if (dir.back() != '/')
         dir += '/';
-    const std::string path = dir + "General.js";
-    const std::string text = DataScriptText(project, now ? now() : TLocalDateTime::Now());
+    const std::string path = dir + name;
     std::string error;
     if (!WriteFileAtomically(path, text, &error))
         throw EUserError(Format("Не удалось записать файл %s", path) + ": " + error);
     return path;
+}
+
+} // namespace
+
+std::string ConflictScriptText(const TProject& p) {
+    TLines out;
+    int i = 0;
+    for (const auto& [a, b] : p.ConflictPairs())
+        out.Line("ConflictList[" + N(i++) + "] = new Conflict(" + N(p.RowOf(a)) + ", " +
+                 N(p.RowOf(b)) + ");");
+    return out.Text();
+}
+
+std::string WriteConflictScript(const TProject& project, const std::string& folder) {
+    return WriteScript(folder, "Conflicts.js", ConflictScriptText(project));
+}
+
+std::string WriteDataScript(const TProject& project, const std::string& folder,
+                            const std::function<TLocalDateTime()>& now) {
+    return WriteScript(folder, "General.js",
+                       DataScriptText(project, now ? now() : TLocalDateTime::Now()));
 }
 
 } // namespace tralcon

@@ -38,4 +38,10 @@ std::string DataScriptText(const TProject& project, const TLocalDateTime& now);
 std::string WriteDataScript(const TProject& project, const std::string& folder,
                             const std::function<TLocalDateTime()>& now = TLocalDateTime::Now);
 
+// "Conflicts.js": the conflicting signal pairs by signal row, which
+// General.js does not carry, for the passport's conflict matrix; one line
+// "ConflictList[i] = new Conflict(a, b);" per pair.
+std::string ConflictScriptText(const TProject& project);
+std::string WriteConflictScript(const TProject& project, const std::string& folder);
+
 } // namespace tralcon
