@@ -18,8 +18,10 @@
 #include "platform/FileIO.h"
 #include "programmer/ProgSession.h"
 #include "sumo/SumoExport.h"
+#include "viewer/ChmViewer.h"
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <iomanip>
 #include <memory>
@@ -391,15 +393,47 @@ int CmdDataScript(Context& c) {
     return 0;
 }
 
-// The passport, compiled from the template folder beside the program. The
-// scheme's pictures are not drawn here: the pages show where they go.
+// The passport, compiled from the template folder beside the program, and
+// (--pdf) its pages printed without a window. The scheme's pictures are not
+// drawn here: the pages show where they go.
 int CmdPassport(Context& c) {
-    const std::string out = OutputPath(c);
+    const std::optional<std::string> chmPath = c.Args.Value("-o");
+    const std::optional<std::string> pdfPath = c.Args.Value("--pdf");
+    if (!chmPath && !pdfPath)
+        throw UsageError("passport needs -o OUT.chm or --pdf OUT.pdf");
     TLoadedProject loaded = LoadPositional(c);
     TPassportOptions options;
     options.TemplateDir = PassportTemplateDir(ProgramDir());
-    BuildPassport(*loaded.Project, out, TPassportPictures{}, options);
-    c.Out << out << "\n";
+    // For the PDF alone the help file is made in a folder of its own,
+    // removed again.
+    std::string tempDir;
+    if (!chmPath) {
+        std::string tmpl =
+            JoinPath(std::filesystem::temp_directory_path().string(), "tralcon-passport-XXXXXX");
+        if (::mkdtemp(tmpl.data()) == nullptr)
+            throw EUserError("Не удалось создать временную папку " + tmpl);
+        tempDir = tmpl;
+    }
+    struct TRemove {
+        std::string Dir;
+        ~TRemove() {
+            std::error_code ec;
+            if (!Dir.empty())
+                std::filesystem::remove_all(Dir, ec);
+        }
+    } remove{tempDir};
+    const std::string chm = chmPath ? *chmPath : JoinPath(tempDir, "passport.chm");
+    BuildPassport(*loaded.Project, chm, TPassportPictures{}, options);
+    if (chmPath)
+        c.Out << chm << "\n";
+    if (pdfPath) {
+        std::string error;
+        if (!PrintChmToPdf(chm, "index.htm", *pdfPath, &error)) {
+            c.Err << error << "\n";
+            return 1;
+        }
+        c.Out << *pdfPath << "\n";
+    }
     return 0;
 }
 
@@ -437,6 +471,7 @@ const std::vector<Command>& Commands() {
          "the passport's data script of a project (code page 1251)", CmdDataScript},
         {"passport", "passport FILE.NVT -o OUT.chm",
          "the passport of the traffic-light object (compiled help file)", CmdPassport},
+        {"", "passport FILE.NVT --pdf OUT.pdf", "its pages printed to PDF (also with -o)", nullptr},
         {"resave", "resave FILE.NVT -o OUT.NVT", "read a project and write it again", CmdResave},
         {"check", "check FILE.NVT [--strict]",
          "read a project, check every controller's image and the signal program it carries "
@@ -477,7 +512,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     try {
         CliArgs parsed(args,
                        {"--config", "-o", "--output", "--controller", "--model", "--port",
-                        "--cycle", "--image"},
+                        "--cycle", "--image", "--pdf"},
                        {"--help", "-h", "--set", "--strict"});
         if (parsed.Flag("--help") || parsed.Flag("-h") || parsed.Command() == "help") {
             PrintHelp(out);
