@@ -10,6 +10,8 @@
 #include "flash/ImageReader.h"
 #include "flash/SignalCheck.h"
 #include "model/Errors.h"
+#include "passport/DataScript.h"
+#include "passport/PassportBuilder.h"
 #include "persistence/Config.h"
 #include "persistence/ProjExp.h"
 #include "platform/AppPaths.h"
@@ -18,8 +20,10 @@
 #include "schemeview/SchemeImages.h"
 #include "schemeview/SchemeRender.h"
 #include "sumo/SumoExport.h"
+#include "viewer/ChmViewer.h"
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <iomanip>
 #include <memory>
@@ -406,6 +410,67 @@ int CmdCompare(Context& c) {
     return 2;
 }
 
+// The passport's data script of a project, as the passport carries it.
+int CmdDataScript(Context& c) {
+    const std::string out = OutputPath(c);
+    TLoadedProject loaded = LoadPositional(c);
+    const std::string text = DataScriptText(*loaded.Project, TLocalDateTime::Now());
+    std::string error;
+    if (!WriteFileAtomically(out, text, &error))
+        throw EUserError(Format("Не удалось записать файл %s", out) + ": " + error);
+    return 0;
+}
+
+// The passport, compiled from the template folder beside the program, and
+// (--pdf) its pages printed without a window.
+int CmdPassport(Context& c) {
+    const std::optional<std::string> chmPath = c.Args.Value("-o");
+    const std::optional<std::string> pdfPath = c.Args.Value("--pdf");
+    if (!chmPath && !pdfPath)
+        throw UsageError("passport needs -o OUT.chm or --pdf OUT.pdf");
+    TLoadedProject loaded = LoadPositional(c);
+    TPassportOptions options;
+    options.TemplateDir = PassportTemplateDir(ProgramDir());
+    // For the PDF alone the help file is made in a folder of its own,
+    // removed again.
+    std::string tempDir;
+    if (!chmPath) {
+        std::string tmpl =
+            JoinPath(std::filesystem::temp_directory_path().string(), "tralcon-passport-XXXXXX");
+        if (::mkdtemp(tmpl.data()) == nullptr)
+            throw EUserError("Не удалось создать временную папку " + tmpl);
+        tempDir = tmpl;
+    }
+    struct TRemove {
+        std::string Dir;
+        ~TRemove() {
+            std::error_code ec;
+            if (!Dir.empty())
+                std::filesystem::remove_all(Dir, ec);
+        }
+    } remove{tempDir};
+    const std::string chm = chmPath ? *chmPath : JoinPath(tempDir, "passport.chm");
+    // The scheme's pictures are drawn as the scheme window draws them.
+    EnsureGuiApplication();
+    TPassportPictures pictures;
+    pictures.Scheme = [&loaded] { return WriteSchemeImage(*loaded.Scheme, *loaded.Project); };
+    pictures.Phase = [&loaded](int i) {
+        return WritePhaseImage(*loaded.Scheme, *loaded.Project, i);
+    };
+    BuildPassport(*loaded.Project, chm, pictures, options);
+    if (chmPath)
+        c.Out << chm << "\n";
+    if (pdfPath) {
+        std::string error;
+        if (!PrintChmToPdf(chm, "index.htm", *pdfPath, &error)) {
+            c.Err << error << "\n";
+            return 1;
+        }
+        c.Out << *pdfPath << "\n";
+    }
+    return 0;
+}
+
 int CmdSample(Context& c) {
     if (!c.Args.Positional().empty())
         throw UsageError("sample takes no arguments");
@@ -438,6 +503,11 @@ const std::vector<Command>& Commands() {
          "write NAME.add.xml (the programs) and NAME.net.xml (a network, through netconvert)",
          CmdSumo},
         {"info", "info FILE.NVT", "describe a project", CmdInfo},
+        {"datascript", "datascript FILE.NVT -o General.js",
+         "the passport's data script of a project (code page 1251)", CmdDataScript},
+        {"passport", "passport FILE.NVT -o OUT.chm",
+         "the passport of the traffic-light object (compiled help file)", CmdPassport},
+        {"", "passport FILE.NVT --pdf OUT.pdf", "its pages printed to PDF (also with -o)", nullptr},
         {"resave", "resave FILE.NVT -o OUT.NVT", "read a project and write it again", CmdResave},
         {"check", "check FILE.NVT [--strict]",
          "read a project, check every controller's image and the signal program it carries "
@@ -478,7 +548,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     try {
         CliArgs parsed(args,
                        {"--config", "-o", "--output", "--controller", "--model", "--port",
-                        "--cycle", "--image", "--phase"},
+                        "--cycle", "--image", "--phase", "--pdf"},
                        {"--help", "-h", "--set", "--strict"});
         if (parsed.Flag("--help") || parsed.Flag("-h") || parsed.Command() == "help") {
             PrintHelp(out);

@@ -176,6 +176,9 @@ void EnsureGuiApplication() {
         return;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The passport's PDF is printed by the web engine later in the same
+    // process; it needs this set before any application object exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     static int argc = 1;
     static char name[] = "tralcon-cli";
     static char* argv[] = {name, nullptr};

@@ -241,6 +241,7 @@ class TMainForm : public QMainWindow, private TPageContext {
     void actNewExecute();
     void actOpenExecute();
     void actExportExecute();
+    void actPrintExecute();
     void actPlusExecute();
     void actMinusExecute();
     void actHelpExecute();

@@ -170,9 +170,7 @@ void TMainForm::BuildActions() {
     connect(actSaveAs, &QAction::triggered, this, [this] { SaveProjectAsCmd(); });
     connect(actExport, &QAction::triggered, this,
             [this] { Guard([this] { actExportExecute(); }); });
-    connect(actPrint, &QAction::triggered, this, [this] {
-        // The passport builder is not part of this program yet.
-    });
+    connect(actPrint, &QAction::triggered, this, [this] { Guard([this] { actPrintExecute(); }); });
     connect(actPlus, &QAction::triggered, this, [this] { Guard([this] { actPlusExecute(); }); });
     connect(actMinus, &QAction::triggered, this, [this] { Guard([this] { actMinusExecute(); }); });
     connect(actScheme, &QAction::triggered, this, [this] { FScheme->ShowScheme(); });

@@ -12,10 +12,13 @@
 #include "mainwindow/CyclesPage.h"
 #include "mainwindow/DiagramView.h"
 #include "mainwindow/PhasesPage.h"
+#include "model/Errors.h"
 #include "model/Project.h"
 #include "sumo/SumoExport.h"
+#include "viewer/ChmViewer.h"
 
 #include <QAction>
+#include <QFileInfo>
 
 namespace tralcon {
 
@@ -167,6 +170,57 @@ void TMainForm::CompareController(const TController* controller) {
                                                        : QMessageBox::Critical;
     FDialogs->ShowMessage(this, QStringLiteral("Сравнение с контроллером"),
                           QString::fromStdString(ComparisonReport(result)), icon);
+}
+
+// The passport: built into the chosen file and opened in the viewer.
+void TMainForm::actPrintExecute() {
+    static const TFileDialogSpec spec{QStringLiteral("Сохранение отчета"),
+                                      QStringLiteral("Файлы HtmlHelp (*.chm)"),
+                                      QStringLiteral("chm"), true};
+    const QString before = FReportFileName;
+    const QString preset = QString::fromStdString(FProject->ProjectName()) + QStringLiteral(".chm");
+    if (FReportFileName.trimmed().isEmpty())
+        FReportFileName = preset;
+    const std::optional<QString> chosen = FDialogs->SaveFileName(this, spec, FReportFileName);
+    if (!chosen) {
+        if (FReportFileName == preset)
+            FReportFileName = before;
+        return;
+    }
+    FReportFileName = *chosen;
+    repaint();
+    TPassportOptions options;
+    options.TemplateDir = PassportTemplateDir(FEnv.ProgramDir);
+    TPassportPictures pictures;
+    if (FEnv.PassportPictures) {
+        pictures = FEnv.PassportPictures(*FProject, FScheme->Scheme());
+    } else {
+        pictures.Scheme = [this] { return FScheme->SchemeImage(); };
+        pictures.Phase = [this](int i) { return FScheme->PhaseImage(i); };
+    }
+    // A failed build names its reason; an old passport at the path is not
+    // shown as if it were the new one.
+    QString failure;
+    try {
+        BuildPassport(*FProject, chosen->toStdString(), pictures, options);
+    } catch (const EUserError& e) {
+        failure = QString::fromUtf8(e.what());
+    }
+    QString error;
+    if (failure.isEmpty() && QFileInfo(*chosen).isFile()) {
+        const bool shown = FEnv.ShowPassport
+                               ? FEnv.ShowPassport(this, *chosen, &error)
+                               : ShowChm(this, *chosen, QStringLiteral("index.htm"), &error);
+        if (!shown)
+            FDialogs->ShowMessage(this, QStringLiteral("Ошибка"), error, QMessageBox::Critical);
+    } else {
+        FDialogs->ShowMessage(
+            this, QStringLiteral("Ошибка"),
+            QString::fromUtf8(kPassportNotCreated) +
+                (failure.isEmpty() ? QString() : QStringLiteral("\n\n") + failure),
+            QMessageBox::Critical);
+    }
+    repaint();
 }
 
 } // namespace tralcon

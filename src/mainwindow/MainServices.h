@@ -5,6 +5,7 @@
 
 #include "flash/FlashImage.h"
 #include "model/NVTTypes.h"
+#include "passport/PassportBuilder.h"
 #include "persistence/ProjExp.h"
 #include "scheme/SchemeDocument.h"
 #include "schemewindow/SchemeLink.h"
@@ -85,6 +86,10 @@ struct TMainFormEnv {
     TProjectFiles* Files = nullptr;
     TSchemeLink* Scheme = nullptr;
     TFlashBuilder BuildImage;
+    // The passport's pictures of the project and its scheme (none while
+    // empty), and what opens a built passport (none: the passport viewer).
+    std::function<TPassportPictures(const TProject&, TSchemeDocument&)> PassportPictures;
+    std::function<bool(QWidget* parent, const QString& chmPath, QString* error)> ShowPassport;
 
     // The running program's folder, files and arguments.
     static TMainFormEnv FromProcess(const std::vector<std::string>& args);

@@ -759,17 +759,15 @@ void TSchemeForm::ShowScheme() {
 }
 
 std::string TSchemeForm::SchemeImage() {
-    if (FProject == nullptr)
-        return {};
-    std::string gif = WriteSchemeImage(Scheme(), *FProject);
+    CRScheme->SelectObject(nullptr);
+    std::string gif = TSchemeLink::SchemeImage();
     CRScheme->Invalidate();
     return gif;
 }
 
 std::string TSchemeForm::PhaseImage(int index) {
-    if (FProject == nullptr)
-        return {};
-    std::string gif = WritePhaseImage(Scheme(), *FProject, index);
+    CRScheme->SelectObject(nullptr);
+    std::string gif = TSchemeLink::PhaseImage(index);
     CRScheme->Invalidate();
     return gif;
 }

@@ -45,8 +45,8 @@ class TSchemeForm : public QWidget, public TSchemeLink {
     void ShowScheme() override;
 
     // The passport's pictures, drawn from the scheme on show.
-    std::string SchemeImage();
-    std::string PhaseImage(int index);
+    std::string SchemeImage() override;
+    std::string PhaseImage(int index) override;
 
     // --- commands
     // A trajectory (tags 1 to 14) or a label (15) for the focused node's row.

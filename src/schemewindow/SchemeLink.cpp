@@ -1,6 +1,7 @@
 #include "schemewindow/SchemeLink.h"
 
 #include "model/Project.h"
+#include "schemeview/SchemeImages.h"
 
 namespace tralcon {
 
@@ -42,6 +43,14 @@ void TSchemeLink::SchemeRemoveCallGroups() {
     for (int i = groups.Count() - 1; i >= 0; --i)
         if (groups[i]->Kind() == kCallKind)
             FScheme->RowsRemoved(FProject->FirstRowOf(groups[i]), RowsOfGroup(groups[i]));
+}
+
+std::string TSchemeLink::SchemeImage() {
+    return FProject != nullptr ? WriteSchemeImage(*FScheme, *FProject) : std::string();
+}
+
+std::string TSchemeLink::PhaseImage(int index) {
+    return FProject != nullptr ? WritePhaseImage(*FScheme, *FProject, index) : std::string();
 }
 
 } // namespace tralcon

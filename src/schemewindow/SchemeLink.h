@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace tralcon {
 
@@ -38,6 +39,10 @@ class TSchemeLink {
     virtual void SchemeSelectTrend(int row) { (void)row; }
     virtual void ShowPhaseOnScheme(const TPhase* phase) { (void)phase; }
     virtual void ShowScheme() {}
+    // The passport's pictures (GIF files) of the scheme and of phase
+    // PhaseAt(index); empty without a project.
+    virtual std::string SchemeImage();
+    virtual std::string PhaseImage(int index);
 
     // The scheme was edited (the project is modified), and the scheme's own
     // selection moved to a signal row (-1: none).

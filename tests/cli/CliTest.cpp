@@ -183,3 +183,36 @@ TEST_F(CliProject, BundledSampleIsUpToDateAndCompiles) {
 
 } // namespace
 } // namespace tralcon::cli
+
+namespace tralcon::cli {
+namespace {
+
+// The sample's data script is the golden one but for the moment it was made.
+TEST_F(CliProject, DataScriptOfTheSample) {
+    const std::string source = TRALCON_SOURCE_DIR;
+    CliRun r = Cli({"datascript", source + "/data/examples/Sample.NVT", "-o", File("General.js")});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    std::string written = test::ReadBytes(File("General.js"));
+    std::string golden = test::ReadBytes(source + "/tests/passport/golden/Sample-General.js");
+    auto dropDate = [](std::string& s) {
+        const std::size_t at = s.find("CreationDate = '");
+        ASSERT_NE(at, std::string::npos);
+        s.erase(at, s.find("\r\n", at) - at);
+    };
+    dropDate(written);
+    dropDate(golden);
+    EXPECT_EQ(written, golden);
+
+    CliRun missing = Cli({"datascript", File("none.NVT"), "-o", File("x.js")});
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_NE(missing.Err.find("не найден"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(File("x.js")));
+    CliRun noFolder =
+        Cli({"datascript", source + "/data/examples/Sample.NVT", "-o", File("no/General.js")});
+    EXPECT_EQ(noFolder.Status, 1);
+    EXPECT_NE(noFolder.Err.find("Не удалось записать файл"), std::string::npos) << noFolder.Err;
+    EXPECT_EQ(Cli({"datascript", File("none.NVT")}).Status, 2);
+}
+
+} // namespace
+} // namespace tralcon::cli
