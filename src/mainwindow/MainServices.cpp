@@ -7,9 +7,13 @@
 #include "platform/AppPaths.h"
 #include "platform/FileAssoc.h"
 
+#include "mainwindow/Help.h"
+
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QPushButton>
+#include <QUrl>
 
 namespace tralcon {
 
@@ -157,8 +161,17 @@ TMainFormEnv TMainFormEnv::FromProcess(const std::vector<std::string>& args) {
     env.ProgramDir = ::tralcon::ProgramDir();
     env.ConfigPath = DefaultConfigurationPath(env.ProgramDir);
     env.SettingsPath = SettingsFilePath(env.ProgramDir);
+    env.HelpPath = FindProgramData(env.ProgramDir, kHelpFileName);
     env.Args = args;
-    env.RegisterFileType = [] { ::tralcon::RegisterFileType(ProgramPath(), UserDataDir()); };
+    // An installed program has its desktop entry and file type in the system
+    // folders; a copy of them in the user's folder would outlive the package.
+    if (!IsInstalledProgram(env.ProgramDir))
+        env.RegisterFileType = [] { ::tralcon::RegisterFileType(ProgramPath(), UserDataDir()); };
+    // The desktop's own viewer of compiled help, if it has one; it cannot be
+    // told a topic, so the file opens at its start.
+    env.ShowHelp = [](const QString& chmPath, const QString&) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(chmPath));
+    };
     return env;
 }
 
