@@ -111,6 +111,18 @@ TEST(FileAssoc, WritesMimePackageAndDesktopEntry) {
     EXPECT_TRUE(RegisterFileType("/opt/my \"apps\"/tralcon", dir.Path()));
 }
 
+// The package installs the same file type the program registers for a user,
+// so a project opens alike from either.
+TEST(FileAssoc, MimePackageIsTheInstalledOne) {
+    test::TempDir dir;
+    ASSERT_TRUE(RegisterFileType("/usr/bin/tralcon", dir.Path()));
+    EXPECT_EQ(test::ReadBytes(dir.File("mime/packages/tralcon-nvt.xml")),
+              test::ReadBytes(TRALCON_SOURCE_DIR "/data/desktop/tralcon-nvt.xml"));
+    const std::string installed =
+        test::ReadBytes(TRALCON_SOURCE_DIR "/data/desktop/tralcon.desktop");
+    EXPECT_NE(installed.find("MimeType=application/x-tralcon-nvt;"), std::string::npos);
+}
+
 TEST(FileAssoc, UnwritableDataFolderIsIgnored) {
     EXPECT_FALSE(RegisterFileType("/usr/bin/tralcon", "/proc/no-such-folder"));
 }
