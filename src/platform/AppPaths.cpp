@@ -74,7 +74,7 @@ std::string FindProgramData(const std::string& programDir, const std::string& na
     if (Exists(beside))
         return beside;
     std::string installed = JoinPath(InstalledDataDir(programDir), name);
-    if (Exists(installed))
+    if (Exists(installed) || IsInstalledProgram(programDir))
         return installed;
     return beside;
 }

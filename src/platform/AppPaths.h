@@ -26,8 +26,9 @@ bool IsInstalledProgram(const std::string& programDir);
 
 // A file or folder the program reads (the catalogue, the help file, the
 // passport template): beside the program (the build tree, a copied folder),
-// else in the installed data folder. When neither has it, the place beside
-// the program, so a "not found" message names where it was looked for.
+// else in the installed data folder. When neither has it, where it belongs
+// (the data folder of an installed program, else beside the program), so a
+// "not found" message names the right place.
 std::string FindProgramData(const std::string& programDir, const std::string& name);
 
 // "NVT-3.ini": beside the program when that folder can be written and the

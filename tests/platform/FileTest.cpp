@@ -89,7 +89,7 @@ TEST(AppPaths, InstalledProgramReadsItsDataFolderAndKeepsSettingsInTheUserFolder
     EXPECT_EQ(InstalledDataDir(bin), share);
     EXPECT_EQ(FindProgramData(bin, "NVT-3.chm"), share + "/NVT-3.chm");
     EXPECT_EQ(FindProgramData(bin, "HtmlHelp.template"), share + "/HtmlHelp.template");
-    EXPECT_EQ(FindProgramData(bin, "NVT-3.cfg"), bin + "/NVT-3.cfg");
+    EXPECT_EQ(FindProgramData(bin, "NVT-3.cfg"), share + "/NVT-3.cfg"); // where it belongs
     ::setenv("XDG_CONFIG_HOME", dir.File("cfg").c_str(), 1);
     EXPECT_EQ(SettingsFilePath(bin), dir.File("cfg/tralcon/NVT-3.ini"));
     ::unsetenv("XDG_CONFIG_HOME");
