@@ -25,8 +25,21 @@ bool SerlinkAvailable() {
     return SerlinkAvailable(ProgramDir());
 }
 
+std::string FindProgrammerLibrary(const std::string& programDir) {
+    std::string beside = ProgrammerLibraryPath(programDir);
+    if (FileExists(beside))
+        return beside;
+    // The library folder of the installation, as the build configured it;
+    // relative to the prefix unless the packager gave an absolute one.
+    const std::string libDir = TRALCON_INSTALL_LIBDIR;
+    const std::string base =
+        libDir.starts_with('/') ? libDir : JoinPath(DirName(programDir), libDir);
+    std::string installed = ProgrammerLibraryPath(JoinPath(base, "tralcon"));
+    return FileExists(installed) ? installed : beside;
+}
+
 bool SerlinkAvailable(const std::string& programDir) {
-    return FileExists(ProgrammerLibraryPath(programDir));
+    return FileExists(FindProgrammerLibrary(programDir));
 }
 
 TProgrammerLibrary::TProgrammerLibrary(const std::string& path) {
@@ -68,7 +81,7 @@ std::optional<std::int32_t> ProgramController(const TBytes& image) {
 }
 
 std::optional<std::int32_t> ProgramController(const TBytes& image, const std::string& programDir) {
-    const TProgrammerLibrary library(ProgrammerLibraryPath(programDir));
+    const TProgrammerLibrary library(FindProgrammerLibrary(programDir));
     if (!library.Loaded())
         return std::nullopt;
     return library.ExportData(image);

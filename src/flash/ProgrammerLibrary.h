@@ -16,8 +16,12 @@ inline constexpr const char* kProgrammerLibraryName = "libSerlink.so";
 
 // The library's path in a folder (the program's own by default).
 std::string ProgrammerLibraryPath(const std::string& dir);
-// Whether the library file lies beside the program: the export action is
-// enabled by this, once, at start-up.
+// The library the program at programDir uses: beside it (the build tree), else
+// in the private library folder of an installed program
+// (<prefix>/<libdir>/tralcon). The place beside the program when neither has it.
+std::string FindProgrammerLibrary(const std::string& programDir);
+// Whether the program finds the library: the export action is enabled by
+// this, once, at start-up.
 bool SerlinkAvailable();
 bool SerlinkAvailable(const std::string& programDir);
 

@@ -2,16 +2,33 @@
 
 #include "platform/FileIO.h"
 
-#include <QDesktopServices>
-#include <QUrl>
 #include <QVariant>
 #include <QWidget>
+
+#include <algorithm>
+#include <iterator>
 
 namespace tralcon {
 
 namespace {
+
 constexpr const char* kProperty = "helpContext";
-}
+
+struct TTopic {
+    int Context;
+    const char* Page;
+};
+
+// Generated from the help sources' context map, sorted by number.
+constexpr TTopic kTopics[] = {
+#include "HelpTopics.inc"
+};
+
+constexpr const char* kDefaultTopic =
+#include "HelpDefaultTopic.inc"
+    ;
+
+} // namespace
 
 void SetHelpContext(QWidget* w, int context) {
     w->setProperty(kProperty, context);
@@ -26,28 +43,46 @@ int HelpContextOf(const QWidget* w) {
     return 0;
 }
 
-THelp::THelp(std::string programDir) : FProgramDir(std::move(programDir)) {}
-
-std::string THelp::FilePath() const {
-    return JoinPath(FProgramDir, kHelpFileName);
-}
+THelp::THelp(std::string helpFile, THelpViewer viewer)
+    : FFile(std::move(helpFile)), FViewer(std::move(viewer)) {}
 
 bool THelp::Available() const {
-    return FileExists(FilePath());
+    return FViewer && FileExists(FFile);
+}
+
+QString THelp::TopicOf(int context) {
+    const auto* it = std::lower_bound(std::begin(kTopics), std::end(kTopics), context,
+                                      [](const TTopic& t, int c) { return t.Context < c; });
+    if (it == std::end(kTopics) || it->Context != context)
+        return {};
+    return QString::fromUtf8(it->Page);
+}
+
+QString THelp::DefaultTopic() {
+    return QString::fromUtf8(kDefaultTopic);
+}
+
+std::vector<int> THelp::Contexts() {
+    std::vector<int> all;
+    for (const TTopic& t : kTopics)
+        all.push_back(t.Context);
+    return all;
+}
+
+bool THelp::Show(const QString& topic) const {
+    if (!Available())
+        return false;
+    FViewer(QString::fromStdString(FFile), topic);
+    return true;
 }
 
 bool THelp::ShowContext(int context) const {
-    if (!Available() || context == 0)
-        return false;
-    // The desktop's viewer for compiled help opens the file; it offers no
-    // way to name a topic by number, so the file opens at its start.
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(FilePath())));
+    const QString topic = TopicOf(context);
+    return Show(topic.isEmpty() ? DefaultTopic() : topic);
 }
 
 bool THelp::ShowDefault() const {
-    if (!Available())
-        return false;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(FilePath())));
+    return Show(DefaultTopic());
 }
 
 } // namespace tralcon

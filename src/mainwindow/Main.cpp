@@ -74,7 +74,9 @@ class TPageFrame : public QFrame {
 // ---- construction -----------------------------------------------------------
 
 TMainForm::TMainForm(TMainFormEnv env, QWidget* parent)
-    : QMainWindow(parent), FEnv(std::move(env)), FHelp(FEnv.ProgramDir) {
+    : QMainWindow(parent), FEnv(std::move(env)),
+      FHelp(FEnv.HelpPath.empty() ? JoinPath(FEnv.ProgramDir, kHelpFileName) : FEnv.HelpPath,
+            FEnv.ShowHelp) {
     setObjectName(QStringLiteral("MainForm"));
     if (FEnv.Dialogs == nullptr)
         FOwnDialogs = std::make_unique<TMainDialogs>();
@@ -126,7 +128,10 @@ TMainForm::TMainForm(TMainFormEnv env, QWidget* parent)
     // has handled its input and is about to wait.
     if (auto* d = QAbstractEventDispatcher::instance(thread()); d != nullptr)
         connect(d, &QAbstractEventDispatcher::aboutToBlock, this, &TMainForm::UpdateEditEnabling);
+    // F1 in the program's other windows too (the check, the diagram): the
+    // control with the focus names the topic wherever it is.
     auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    f1->setContext(Qt::ApplicationShortcut);
     connect(f1, &QShortcut::activated, this, [this] {
         HelpRequest(QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : this);
     });

@@ -65,7 +65,7 @@ void TMainForm::ProgramController(const TController* controller) {
     // checked only once the library is there; the one sent is the one
     // checked. The result code is not used: the library's window has told
     // the user.
-    const TProgrammerLibrary library(ProgrammerLibraryPath(FEnv.ProgramDir));
+    const TProgrammerLibrary library(FindProgrammerLibrary(FEnv.ProgramDir));
     if (!library.Loaded())
         return;
     const std::vector<TBytes> images = BuildImages();
@@ -155,7 +155,7 @@ void TMainForm::CompareController(const TController* controller) {
     const int index = FProject->ControllerList().IndexOf(controller);
     if (index < 0)
         return;
-    const TProgrammerLibrary library(ProgrammerLibraryPath(FEnv.ProgramDir));
+    const TProgrammerLibrary library(FindProgrammerLibrary(FEnv.ProgramDir));
     if (!library.Loaded() || !library.HasImportData())
         return;
     // The library's window reads the whole flash; anything but "done" (the

@@ -6,10 +6,16 @@
 #include "persistence/Config.h"
 #include "platform/AppPaths.h"
 #include "platform/FileAssoc.h"
+#include "viewer/ChmViewer.h"
+
+#include "mainwindow/Help.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 namespace tralcon {
 
@@ -116,8 +122,19 @@ TMainFormEnv TMainFormEnv::FromProcess(const std::vector<std::string>& args) {
     env.ProgramDir = ::tralcon::ProgramDir();
     env.ConfigPath = DefaultConfigurationPath(env.ProgramDir);
     env.SettingsPath = SettingsFilePath(env.ProgramDir);
+    env.HelpPath = FindProgramData(env.ProgramDir, kHelpFileName);
     env.Args = args;
-    env.RegisterFileType = [] { ::tralcon::RegisterFileType(ProgramPath(), UserDataDir()); };
+    // An installed program has its desktop entry and file type in the system
+    // folders; a copy of them in the user's folder would outlive the package.
+    if (!IsInstalledProgram(env.ProgramDir))
+        env.RegisterFileType = [] { ::tralcon::RegisterFileType(ProgramPath(), UserDataDir()); };
+    // The program's own viewer of compiled help, at the topic asked for.
+    env.ShowHelp = [](const QString& chmPath, const QString& topic) {
+        QWidget* owner = QApplication::activeWindow();
+        QString error;
+        if (!ShowChm(owner, chmPath, topic, &error))
+            QMessageBox::critical(owner, QStringLiteral("Справка"), error);
+    };
     return env;
 }
 

@@ -79,7 +79,11 @@ struct TMainFormEnv {
     std::string ProgramDir;        // where libSerlink.so and the help file lie
     std::string ConfigPath;        // "NVT-3.cfg"
     std::string SettingsPath;      // "NVT-3.ini"
+    std::string HelpPath;          // "NVT-3.chm"; empty: beside the program
     std::vector<std::string> Args; // the command line without the program
+    // Shows a topic of the help file (the file, the topic's page in it);
+    // none: help does nothing.
+    std::function<void(const QString& chmPath, const QString& topic)> ShowHelp;
     std::function<void()> RegisterFileType;
     // Not owned; none means the real ones (or, for the scheme, nothing).
     TMainDialogs* Dialogs = nullptr;

@@ -155,14 +155,7 @@ std::unique_ptr<TConfiguration> LoadConfiguration(const TIniFile& ini,
 }
 
 std::string DefaultConfigurationPath(const std::string& programDir) {
-    std::string beside = JoinPath(programDir, kConfigFileName);
-    if (FileExists(beside))
-        return beside;
-    std::string installed =
-        JoinPath(JoinPath(DirName(programDir), "share/tralcon"), kConfigFileName);
-    if (FileExists(installed))
-        return installed;
-    return beside; // names the expected place in the "not found" message
+    return FindProgramData(programDir, kConfigFileName);
 }
 
 std::vector<std::string> LoadRecentFiles(const std::string& iniPath,

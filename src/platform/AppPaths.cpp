@@ -46,11 +46,42 @@ std::string XdgDir(const char* var, const char* fallback) {
 }
 } // namespace
 
-std::string UserDataDir() { return XdgDir("XDG_DATA_HOME", ".local/share"); }
-std::string UserConfigDir() { return XdgDir("XDG_CONFIG_HOME", ".config"); }
+std::string UserDataDir() {
+    return XdgDir("XDG_DATA_HOME", ".local/share");
+}
+std::string UserConfigDir() {
+    return XdgDir("XDG_CONFIG_HOME", ".config");
+}
+
+std::string InstalledDataDir(const std::string& programDir) {
+    return JoinPath(JoinPath(DirName(programDir), "share"), "tralcon");
+}
+
+namespace {
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+} // namespace
+
+bool IsInstalledProgram(const std::string& programDir) {
+    struct stat st {};
+    return ::stat(InstalledDataDir(programDir).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string FindProgramData(const std::string& programDir, const std::string& name) {
+    std::string beside = JoinPath(programDir, name);
+    if (Exists(beside))
+        return beside;
+    std::string installed = JoinPath(InstalledDataDir(programDir), name);
+    if (Exists(installed) || IsInstalledProgram(programDir))
+        return installed;
+    return beside;
+}
 
 std::string SettingsFilePath(const std::string& programDir) {
-    if (!IsOnReadOnlyFileSystem(programDir) && ::access(programDir.c_str(), W_OK) == 0)
+    if (!IsInstalledProgram(programDir) && !IsOnReadOnlyFileSystem(programDir) &&
+        ::access(programDir.c_str(), W_OK) == 0)
         return JoinPath(programDir, "NVT-3.ini");
     return JoinPath(JoinPath(UserConfigDir(), "tralcon"), "NVT-3.ini");
 }

@@ -17,8 +17,23 @@ bool IsOnReadOnlyFileSystem(const std::string& dir);
 std::string UserDataDir();
 std::string UserConfigDir();
 
-// "NVT-3.ini": beside the program when that folder can be written, otherwise
-// in the user's configuration folder.
+// Where a program installed in <prefix>/bin keeps the files it only reads:
+// <prefix>/share/tralcon.
+std::string InstalledDataDir(const std::string& programDir);
+// An installed program is one whose data folder exists. It never writes
+// beside itself, even when it could (run as root from /usr/bin).
+bool IsInstalledProgram(const std::string& programDir);
+
+// A file or folder the program reads (the catalogue, the help file, the
+// passport template): beside the program (the build tree, a copied folder),
+// else in the installed data folder. When neither has it, where it belongs
+// (the data folder of an installed program, else beside the program), so a
+// "not found" message names the right place.
+std::string FindProgramData(const std::string& programDir, const std::string& name);
+
+// "NVT-3.ini": beside the program when that folder can be written and the
+// program is not an installed one, otherwise in the user's configuration
+// folder.
 std::string SettingsFilePath(const std::string& programDir);
 
 // Creates a folder and its parents; true when it exists afterwards.

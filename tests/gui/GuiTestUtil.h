@@ -154,6 +154,8 @@ struct TWindowFixture {
     TFakeFiles Files;
     std::vector<std::pair<const TProject*, int>> Built; // images asked for
     std::function<TBytes(int)> Image = [](int i) { return TBytes(100, std::uint8_t(i + 1)); };
+    // What the help viewer was asked to show: the help file and the topic.
+    QList<std::pair<QString, QString>> HelpShown;
     std::unique_ptr<TMainForm> Form;
     // The real project file and flash compiler instead of the fakes.
     bool RealFiles = false;
@@ -174,6 +176,9 @@ struct TWindowFixture {
         env.Args = std::move(args);
         env.Dialogs = &Dialogs;
         env.Files = RealFiles ? nullptr : &Files;
+        env.ShowHelp = [this](const QString& chm, const QString& topic) {
+            HelpShown.append({chm, topic});
+        };
         if (!RealImages)
             env.BuildImage = [this](const TProject& p, int i) {
                 Built.emplace_back(&p, i);

@@ -22,6 +22,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <filesystem>
 
@@ -105,6 +106,7 @@ class MainFormTest : public QObject {
     void schemeRowsFollowTheDirections();
     void selectedDirectionStaysInView();
     void helpContexts();
+    void helpKeysAskTheViewerForTheTopicInFocus();
     void aboutShowsTheBuildVersion();
     void exportNeedsTheLibrary();
     void exportWritesImageFiles();
@@ -936,13 +938,78 @@ void MainFormTest::helpContexts() {
     QCOMPARE(HelpContextOf(w.ToolBar1->widgetForAction(w.actExit)), 10010);
     QCOMPARE(HelpContextOf(w.ToolBar1->widgetForAction(w.actHelp)), 10099);
     // Without the help file, help does nothing.
-    THelp help(f.Dir.Path());
-    QVERIFY(!help.Available());
-    QVERIFY(!help.ShowContext(10202));
-    QVERIFY(!help.ShowDefault());
     w.actHelp->trigger();
     w.HelpRequest(w.ControllersPage()->seSystemID);
+    QVERIFY(f.HelpShown.isEmpty());
     QVERIFY(f.Dialogs.Messages.isEmpty());
+    // Every number a control of the window carries opens a topic of its own.
+    for (const QWidget* c : w.findChildren<QWidget*>()) {
+        const int context = c->property("helpContext").toInt();
+        if (context != 0)
+            QVERIFY2(!THelp::TopicOf(context).isEmpty(),
+                     qPrintable(QString::number(context) + QLatin1Char(' ') + c->objectName()));
+    }
+}
+
+void MainFormTest::helpKeysAskTheViewerForTheTopicInFocus() {
+    TWindowFixture f;
+    WriteBytes(f.Dir.File("NVT-3.chm"), "ITSF");
+    f.Create();
+    TMainForm& w = *f.Form;
+    QVERIFY(f.ShowActive());
+    const QString chm = QString::fromStdString(f.Dir.File("NVT-3.chm"));
+    auto lastTopic = [&]() -> QString {
+        if (f.HelpShown.isEmpty())
+            return QStringLiteral("(nothing shown)");
+        if (f.HelpShown.back().first != chm)
+            return QStringLiteral("(another file: ") + f.HelpShown.back().first + ')';
+        return f.HelpShown.back().second;
+    };
+    struct Case {
+        int Page;
+        std::function<QWidget*()> Control;
+        const char* Topic;
+    };
+    const Case cases[] = {
+        {pgControllers, [&] { return w.ControllersPage()->seSystemID; }, "controllers.htm"},
+        {pgControllers, [&] { return w.ControllersPage()->edProjectName; }, "controllers.htm"},
+        {pgPhases, [&] { return w.PhasesPage()->dgPhases; }, "phases.htm"},
+        // The button that shows the intermediate steps opens their topic.
+        {pgPhases, [&] { return w.PhasesPage()->btnShowDetails; }, "steps.htm"},
+        {pgDayPlans, [&] { return w.btnDayPlans; }, "dayplans.htm"},
+        // The year plan page has no number: the page control's.
+        {pgYearPlan, [&] { return w.Pages[pgYearPlan]; }, "yearplan.htm"},
+        {pgControllers, [&] { return w.ToolBar1->widgetForAction(w.actNew); }, "files.htm"},
+        {pgControllers, [&] { return w.ToolBar1->widgetForAction(w.actScheme); }, "scheme.htm"},
+    };
+    for (const Case& c : cases) {
+        w.PageButtons[c.Page]->click();
+        QWidget* control = c.Control();
+        control->setFocusPolicy(Qt::StrongFocus); // a tool button takes none by default
+        control->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), control);
+        const qsizetype before = f.HelpShown.size();
+        QTest::keyClick(control, Qt::Key_F1);
+        QCOMPARE(f.HelpShown.size(), before + 1);
+        QCOMPARE(lastTopic(), QString::fromLatin1(c.Topic));
+    }
+    // Ctrl+H and the "?" button open the default topic, wherever the focus is.
+    w.PhasesPage()->dgPhases->setFocus();
+    QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(lastTopic(), QStringLiteral("index.htm"));
+    f.HelpShown.clear();
+    qobject_cast<QToolButton*>(w.ToolBar1->widgetForAction(w.actHelp))->click();
+    QCOMPARE(lastTopic(), QStringLiteral("index.htm"));
+    QCOMPARE(THelp::DefaultTopic(), QStringLiteral("index.htm"));
+    // A number the map lacks still opens the help, at its default topic.
+    QStringList shown;
+    const THelpViewer record = [&](const QString&, const QString& topic) { shown << topic; };
+    QVERIFY(THelp(f.Dir.File("NVT-3.chm"), record).ShowContext(424242));
+    QCOMPARE(shown, QStringList{QStringLiteral("index.htm")});
+    // No help file, or nothing to show it with: false, and nothing shown.
+    QVERIFY(!THelp(f.Dir.File("missing.chm"), record).ShowDefault());
+    QVERIFY(!THelp(f.Dir.File("NVT-3.chm"), nullptr).ShowContext(10200));
+    QCOMPARE(shown.size(), 1);
 }
 
 void MainFormTest::aboutShowsTheBuildVersion() {

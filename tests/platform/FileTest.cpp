@@ -57,7 +57,8 @@ TEST(FileIO, PathPieces) {
 }
 
 TEST(AppPaths, ProgramDirIsTheTestBinaryFolder) {
-    EXPECT_EQ(std::filesystem::canonical(ProgramDir()), std::filesystem::canonical(TRALCON_BIN_DIR));
+    EXPECT_EQ(std::filesystem::canonical(ProgramDir()),
+              std::filesystem::canonical(TRALCON_BIN_DIR));
     EXPECT_FALSE(IsOnReadOnlyFileSystem(ProgramDir()));
     EXPECT_TRUE(IsOnReadOnlyFileSystem("/proc/self") || !IsOnReadOnlyFileSystem("/tmp"));
 }
@@ -68,6 +69,33 @@ TEST(AppPaths, SettingsLiveBesideAWritableProgramElseInTheUserFolder) {
     ::setenv("XDG_CONFIG_HOME", dir.File("cfg").c_str(), 1);
     EXPECT_EQ(SettingsFilePath("/nonexistent-folder"), dir.File("cfg/tralcon/NVT-3.ini"));
     ::unsetenv("XDG_CONFIG_HOME");
+}
+
+// A program in <prefix>/bin with <prefix>/share/tralcon is an installed one:
+// it reads its files from there and never writes beside itself, even where
+// it could (run as root from /usr/bin).
+TEST(AppPaths, InstalledProgramReadsItsDataFolderAndKeepsSettingsInTheUserFolder) {
+    test::TempDir dir;
+    const std::string bin = dir.File("usr/bin");
+    const std::string share = dir.File("usr/share/tralcon");
+    std::filesystem::create_directories(bin);
+    EXPECT_FALSE(IsInstalledProgram(bin));
+    EXPECT_EQ(FindProgramData(bin, "NVT-3.chm"), bin + "/NVT-3.chm"); // named in messages
+    EXPECT_EQ(SettingsFilePath(bin), bin + "/NVT-3.ini");
+
+    std::filesystem::create_directories(share + "/HtmlHelp.template");
+    test::WriteBytes(share + "/NVT-3.chm", "");
+    EXPECT_TRUE(IsInstalledProgram(bin));
+    EXPECT_EQ(InstalledDataDir(bin), share);
+    EXPECT_EQ(FindProgramData(bin, "NVT-3.chm"), share + "/NVT-3.chm");
+    EXPECT_EQ(FindProgramData(bin, "HtmlHelp.template"), share + "/HtmlHelp.template");
+    EXPECT_EQ(FindProgramData(bin, "NVT-3.cfg"), share + "/NVT-3.cfg"); // where it belongs
+    ::setenv("XDG_CONFIG_HOME", dir.File("cfg").c_str(), 1);
+    EXPECT_EQ(SettingsFilePath(bin), dir.File("cfg/tralcon/NVT-3.ini"));
+    ::unsetenv("XDG_CONFIG_HOME");
+    // A file beside the program wins over the installed one.
+    test::WriteBytes(bin + "/NVT-3.chm", "");
+    EXPECT_EQ(FindProgramData(bin, "NVT-3.chm"), bin + "/NVT-3.chm");
 }
 
 TEST(FileAssoc, WritesMimePackageAndDesktopEntry) {
@@ -81,6 +109,18 @@ TEST(FileAssoc, WritesMimePackageAndDesktopEntry) {
     EXPECT_NE(desktop.find("MimeType=application/x-tralcon-nvt;"), std::string::npos);
     // A second start changes nothing and still succeeds.
     EXPECT_TRUE(RegisterFileType("/opt/my \"apps\"/tralcon", dir.Path()));
+}
+
+// The package installs the same file type the program registers for a user,
+// so a project opens alike from either.
+TEST(FileAssoc, MimePackageIsTheInstalledOne) {
+    test::TempDir dir;
+    ASSERT_TRUE(RegisterFileType("/usr/bin/tralcon", dir.Path()));
+    EXPECT_EQ(test::ReadBytes(dir.File("mime/packages/tralcon-nvt.xml")),
+              test::ReadBytes(TRALCON_SOURCE_DIR "/data/desktop/tralcon-nvt.xml"));
+    const std::string installed =
+        test::ReadBytes(TRALCON_SOURCE_DIR "/data/desktop/tralcon.desktop");
+    EXPECT_NE(installed.find("MimeType=application/x-tralcon-nvt;"), std::string::npos);
 }
 
 TEST(FileAssoc, UnwritableDataFolderIsIgnored) {

@@ -50,6 +50,23 @@ TEST(SerlinkLibrary, LiesBesideTheProgram) {
     EXPECT_FALSE(SerlinkAvailable(empty.Path()));
 }
 
+// An installed program lies in <prefix>/bin and its library in the private
+// folder <prefix>/<libdir>/tralcon; a copy beside the program wins.
+TEST(SerlinkLibrary, InstalledProgramFindsItInItsLibraryFolder) {
+    TempDir prefix;
+    const std::string bin = prefix.File("bin");
+    const std::string libDir = prefix.File(std::string(TRALCON_INSTALL_LIBDIR) + "/tralcon");
+    std::filesystem::create_directories(bin);
+    EXPECT_EQ(FindProgrammerLibrary(bin), bin + "/libSerlink.so"); // where it was looked for
+    EXPECT_FALSE(SerlinkAvailable(bin));
+    std::filesystem::create_directories(libDir);
+    WriteBytes(libDir + "/libSerlink.so", "");
+    EXPECT_EQ(FindProgrammerLibrary(bin), libDir + "/libSerlink.so");
+    EXPECT_TRUE(SerlinkAvailable(bin));
+    WriteBytes(bin + "/libSerlink.so", "");
+    EXPECT_EQ(FindProgrammerLibrary(bin), bin + "/libSerlink.so");
+}
+
 TEST(SerlinkLibrary, ProgramControllerProgramsAndReturnsDone) {
     sim::TControllerSim sim(QuickSim());
     sim.Start();
