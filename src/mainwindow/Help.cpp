@@ -12,8 +12,6 @@ namespace tralcon {
 
 namespace {
 
-constexpr const char* kProperty = "helpContext";
-
 struct TTopic {
     int Context;
     const char* Page;
@@ -29,19 +27,6 @@ constexpr const char* kDefaultTopic =
     ;
 
 } // namespace
-
-void SetHelpContext(QWidget* w, int context) {
-    w->setProperty(kProperty, context);
-}
-
-int HelpContextOf(const QWidget* w) {
-    for (; w != nullptr; w = w->parentWidget()) {
-        const int c = w->property(kProperty).toInt();
-        if (c != 0)
-            return c;
-    }
-    return 0;
-}
 
 THelp::THelp(std::string helpFile, THelpViewer viewer)
     : FFile(std::move(helpFile)), FViewer(std::move(viewer)) {}

@@ -4,6 +4,8 @@
 // same map the help file is built with. Without the help file, or without a
 // viewer, nothing happens.
 
+#include "widgets/HelpContext.h"
+
 #include <QString>
 
 #include <functional>
@@ -15,10 +17,6 @@ class QWidget;
 namespace tralcon {
 
 inline constexpr const char* kHelpFileName = "NVT-3.chm";
-
-void SetHelpContext(QWidget* w, int context);
-// The control's own number, else its nearest parent's, else 0.
-int HelpContextOf(const QWidget* w);
 
 // Shows one page of a help file: the file's path and the topic's page in it
 // ("phases.htm").

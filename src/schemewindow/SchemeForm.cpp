@@ -7,6 +7,8 @@
 #include "schemeview/SchemeImages.h"
 #include "schemewindow/SchemeButtons.h"
 #include "schemewindow/SchemePropertyPage.h"
+#include "widgets/HelpContext.h"
+#include "widgets/vxEdit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -153,6 +155,7 @@ void TSchemeForm::BuildLayout() {
     bar->addStretch();
     row->addLayout(bar);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    SetHelpContexts();
 
     connect(CRScheme, &TvxCRScheme::SelectionChanged, this, [this] { CRSchemeSelect(); });
     connect(CRScheme, &TvxCRScheme::Changed, this,
@@ -173,6 +176,22 @@ void TSchemeForm::BuildLayout() {
             }
     });
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateActions(); });
+}
+
+void TSchemeForm::SetHelpContexts() {
+    SetHelpContext(this, 20000);
+    int button = 20001;
+    for (QToolButton* b : findChildren<QToolButton*>(Qt::FindDirectChildrenOnly))
+        SetHelpContext(b, button++);
+    SetHelpContext(CRScheme, 20100);
+    SetHelpContext(Properties, 20300);
+    SetHelpContext(Properties->widget(TSchemePropertyPage::tsTrend), 20310);
+    const std::pair<TvxSpinEdit*, int> fields[] = {
+        {Properties->seCurveX, 20311}, {Properties->seCurveY, 20312},
+        {Properties->seWidth, 20313},  {Properties->seHeight, 20314},
+        {Properties->sePointX, 20315}, {Properties->sePointR, 20317}};
+    for (auto [field, context] : fields)
+        SetHelpContext(field, context);
 }
 
 void TSchemeForm::BuildActions() {

@@ -106,6 +106,7 @@ class TSchemeForm : public QWidget, public TSchemeLink {
     void BuildActions();
     void BuildLayout();
     void BuildPresets();
+    void SetHelpContexts();
     void Rebuild();
     void FitToContents();
     void FocusNode(const TSchemeNode& node);

@@ -515,6 +515,7 @@ void SchemeWindowTest::enlargedSchemeKeepsItsCoordinates() {
 void SchemeWindowTest::followsTheMainWindowsDirectionsAndPhases() {
     TWindowFixture fx;
     fx.RealFiles = true;
+    WriteBytes(fx.Dir.File("NVT-3.chm"), "ITSF");
     fx.Create();
     fx.ShowActive();
     TMainForm& w = *fx.Form;
@@ -562,6 +563,13 @@ void SchemeWindowTest::followsTheMainWindowsDirectionsAndPhases() {
     Click(w.SchemeForm()->CRScheme, {(p0->X() + p1->X()) / 2, (p0->Y() + p1->Y()) / 2});
     QCOMPARE(w.SchemeForm()->CRScheme->SelectedObject(), first);
     QCOMPARE(w.TrendsPage()->SelectedTrendRow(), row + 2);
+    // F1 in the scheme window opens the scheme's topic.
+    QApplication::setActiveWindow(w.SchemeForm());
+    w.SchemeForm()->CRScheme->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.SchemeForm()->CRScheme));
+    QTest::keyClick(w.SchemeForm()->CRScheme, Qt::Key_F1);
+    QVERIFY(!fx.HelpShown.isEmpty());
+    QCOMPARE(fx.HelpShown.back().second, QStringLiteral("scheme.htm"));
 }
 
 QTEST_MAIN(SchemeWindowTest)

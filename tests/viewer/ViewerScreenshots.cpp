@@ -6,6 +6,7 @@
 #include "persistence/Config.h"
 #include "persistence/ProjExp.h"
 #include "platform/AppPaths.h"
+#include "schemeview/SchemeImages.h"
 #include "viewer/ChmViewer.h"
 
 #include <QApplication>
@@ -42,7 +43,10 @@ int main(int argc, char** argv) {
     const std::string chm = QDir(outDir).filePath(QStringLiteral("Sample.chm")).toStdString();
     TPassportOptions o;
     o.TemplateDir = PassportTemplateDir(ProgramDir());
-    BuildPassport(*loaded.Project, chm, {}, o);
+    TPassportPictures pictures;
+    pictures.Scheme = [&] { return WriteSchemeImage(*loaded.Scheme, *loaded.Project); };
+    pictures.Phase = [&](int i) { return WritePhaseImage(*loaded.Scheme, *loaded.Project, i); };
+    BuildPassport(*loaded.Project, chm, pictures, o);
 
     QString error;
     if (!ShowChm(nullptr, QString::fromStdString(chm), QStringLiteral("index.htm"), &error)) {
@@ -66,6 +70,24 @@ int main(int argc, char** argv) {
             QStringLiteral("document.getElementById('%1').scrollIntoView()").arg(s.Anchor));
         Wait(1500);
         window->grab().save(QDir(outDir).filePath(QString::fromLatin1(s.File)));
+    }
+    QApplication::closeAllWindows();
+    Wait(200);
+    // Two topics of the program's help in the same viewer.
+    const QString help = QString::fromStdString(ProgramDir() + "/NVT-3.chm");
+    for (const char* topic : {"tutorial.htm", "scheme.htm"}) {
+        if (!ShowChm(nullptr, help, QString::fromLatin1(topic), &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        Wait(3000);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->findChild<QWebEngineView*>() != nullptr)
+                w->grab().save(QDir(outDir).filePath(
+                    QStringLiteral("help-%1.png")
+                        .arg(QString::fromLatin1(topic).section(QLatin1Char('.'), 0, 0))));
+        QApplication::closeAllWindows();
+        Wait(200);
     }
     // The window, and with it WebEngine's page, goes before the profile.
     QApplication::closeAllWindows();
