@@ -26,16 +26,7 @@ bool SerlinkAvailable() {
 }
 
 std::string FindProgrammerLibrary(const std::string& programDir) {
-    std::string beside = ProgrammerLibraryPath(programDir);
-    if (FileExists(beside))
-        return beside;
-    // The library folder of the installation, as the build configured it;
-    // relative to the prefix unless the packager gave an absolute one.
-    const std::string libDir = TRALCON_INSTALL_LIBDIR;
-    const std::string base =
-        libDir.starts_with('/') ? libDir : JoinPath(DirName(programDir), libDir);
-    std::string installed = ProgrammerLibraryPath(JoinPath(base, "tralcon"));
-    return FileExists(installed) ? installed : beside;
+    return FindProgramLibrary(programDir, kProgrammerLibraryName);
 }
 
 bool SerlinkAvailable(const std::string& programDir) {

@@ -2,6 +2,7 @@
 
 #include "model/Errors.h"
 #include "model/Project.h"
+#include "platform/AppPaths.h"
 #include "platform/Cp1251.h"
 #include "platform/FileIO.h"
 #include "platform/Process.h"
@@ -96,7 +97,8 @@ std::string Tail(const std::string& output) {
 } // namespace
 
 std::string PassportTemplateDir(const std::string& programDir) {
-    return JoinPath(programDir, kPassportTemplateFolder);
+    // Beside the program in the build tree, in the data folder once installed.
+    return FindProgramData(programDir, kPassportTemplateFolder);
 }
 
 std::string NewGuidText() {

@@ -30,7 +30,7 @@ struct TPassportOptions {
     std::function<TLocalDateTime()> Now; // empty: the clock
 };
 
-// The template folder beside the program.
+// The template folder: beside the program, else in the installed data folder.
 std::string PassportTemplateDir(const std::string& programDir);
 
 // The help project written into the work folder: the template's lines, up

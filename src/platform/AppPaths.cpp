@@ -98,4 +98,17 @@ bool MakeDirs(const std::string& dir) {
     return ::mkdir(dir.c_str(), 0755) == 0 || errno == EEXIST;
 }
 
+std::string FindProgramLibrary(const std::string& programDir, const std::string& name) {
+    std::string beside = JoinPath(programDir, name);
+    if (FileExists(beside))
+        return beside;
+    // The library folder of the installation, as the build configured it;
+    // relative to the prefix unless the packager gave an absolute one.
+    const std::string libDir = TRALCON_INSTALL_LIBDIR;
+    const std::string base =
+        libDir.starts_with('/') ? libDir : JoinPath(DirName(programDir), libDir);
+    std::string installed = JoinPath(JoinPath(base, "tralcon"), name);
+    return FileExists(installed) ? installed : beside;
+}
+
 } // namespace tralcon

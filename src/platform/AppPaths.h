@@ -24,6 +24,11 @@ std::string InstalledDataDir(const std::string& programDir);
 // beside itself, even when it could (run as root from /usr/bin).
 bool IsInstalledProgram(const std::string& programDir);
 
+// A library of the program loaded at run time (the programmer, the viewer):
+// beside the program, else in <prefix>/<libdir>/tralcon of the installation
+// this build makes; when neither has it, the path beside the program.
+std::string FindProgramLibrary(const std::string& programDir, const std::string& name);
+
 // A file or folder the program reads (the catalogue, the help file, the
 // passport template): beside the program (the build tree, a copied folder),
 // else in the installed data folder. When neither has it, where it belongs

@@ -17,7 +17,7 @@ namespace {
 void* Entry(const char* name, std::string* error) {
     static void* library = nullptr;
     if (library == nullptr) {
-        const std::string path = JoinPath(ProgramDir(), kViewerLibraryName);
+        const std::string path = FindProgramLibrary(ProgramDir(), kViewerLibraryName);
         library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (library == nullptr) {
             const char* why = ::dlerror();

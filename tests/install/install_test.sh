@@ -20,6 +20,7 @@ out=$(cmake --install "$build" --prefix "$prefix" 2>&1) || fail "cmake --install
 
 lib=$(find "$prefix" -name libSerlink.so -path '*/tralcon/*')
 [ -n "$lib" ] || fail "libSerlink.so not installed in a tralcon library folder"
+[ -e "$(dirname "$lib")/libtralcon_viewer.so" ] || fail "the viewer library is not beside libSerlink.so"
 for f in bin/tralcon bin/tralcon-cli bin/nvt-controller-sim \
          share/tralcon/NVT-3.cfg share/tralcon/NVT-3.chm share/tralcon/examples/Sample.NVT \
          share/applications/tralcon.desktop share/mime/packages/tralcon-nvt.xml \
@@ -51,6 +52,14 @@ expect "Настройки: $XDG_CONFIG_HOME/tralcon/NVT-3.ini (будет со�
 if [ -d "$source_dir/data/HtmlHelp.template" ]; then
     expect "Шаблон паспорта: $prefix/share/tralcon/HtmlHelp.template"
 fi
+
+# The installed tool builds the passport from the installed template and
+# prints it through the installed viewer library.
+out=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/tralcon-cli" passport \
+      "$prefix/share/tralcon/examples/Sample.NVT" -o "$work/passport.chm" --pdf "$work/passport.pdf" 2>&1) ||
+    fail "tralcon-cli passport: $out"
+[ -s "$work/passport.chm" ] && [ "$(head -c 4 "$work/passport.pdf")" = "%PDF" ] ||
+    fail "no passport from the installed program: $out"
 
 # The program starts on the installed sample and shows its window.
 shot=$work/window.png
