@@ -1,2 +1,3 @@
 tralcon_fuzzer(fuzz_scheme_section fuzz_scheme_section.cpp tralcon_scheme_core)
 tralcon_fuzzer(fuzz_scheme_gif fuzz_scheme_gif.cpp tralcon_scheme_core)
+tralcon_fuzzer(fuzz_scheme_jpeg fuzz_scheme_jpeg.cpp tralcon_scheme_core)
