@@ -235,7 +235,14 @@ function CyclesPart() {
                           ? PhaseList[p].Cycles[c - 1] : "");
         lines.push(line);
     }
-    return h + (lines.length ? Table(head, lines) : "<p>Рабочих циклов нет.</p>");
+    if (!lines.length) return h + "<p>Рабочих циклов нет.</p>";
+    h += Table(head, lines);
+    for (var d = 1; d < CycleList.length; ++d) {
+        if (CycleList[d] === undefined) continue;
+        h += "<div class=\"diagram\"><p class=\"caption\">Временная диаграмма: " + Esc(CycleList[d]) +
+             "</p>" + Picture("Cycle_" + (d - 1) + ".png", CycleList[d]) + "</div>";
+    }
+    return h;
 }
 
 function PlansPart() {

@@ -457,6 +457,7 @@ int CmdPassport(Context& c) {
     pictures.Phase = [&loaded](int i) {
         return WritePhaseImage(*loaded.Scheme, *loaded.Project, i);
     };
+    pictures.Cycle = [&loaded](int i) { return TimingDiagramPng(*loaded.Project, i); };
     BuildPassport(*loaded.Project, chm, pictures, options);
     if (chmPath)
         c.Out << chm << "\n";

@@ -2,6 +2,7 @@
 
 #include "model/Project.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -183,6 +184,23 @@ void EnsureGuiApplication() {
     static char name[] = "tralcon-cli";
     static char* argv[] = {name, nullptr};
     static QGuiApplication app(argc, argv);
+}
+
+std::string TimingDiagramPng(const TProject& project, int cycle, double pixelsPerSecond) {
+    TDiagramLayout layout;
+    layout.PixelsPerSecond = pixelsPerSecond;
+    const TTimingDiagram diagram(project, cycle, layout);
+    QImage image(diagram.Size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        diagram.Paint(p);
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png.toStdString();
 }
 
 bool SaveTimingDiagram(const TProject& project, int cycle, const std::string& path,

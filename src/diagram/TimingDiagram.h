@@ -58,6 +58,9 @@ class TTimingDiagram {
 // platform unless another is asked for.
 void EnsureGuiApplication();
 
+// The diagram of the cycle as the bytes of a PNG file (the passport's).
+std::string TimingDiagramPng(const TProject& project, int cycle, double pixelsPerSecond = 8);
+
 // Writes the diagram of the cycle as SVG or PNG by the file's suffix; false
 // (and the reason) when it could not be written.
 bool SaveTimingDiagram(const TProject& project, int cycle, const std::string& path,

@@ -4,6 +4,7 @@
 
 #include "mainwindow/Main.h"
 
+#include "diagram/TimingDiagram.h"
 #include "flash/ImageCompare.h"
 #include "flash/ImageFiles.h"
 #include "flash/ProgrammerLibrary.h"
@@ -197,6 +198,7 @@ void TMainForm::actPrintExecute() {
     } else {
         pictures.Scheme = [this] { return FScheme->SchemeImage(); };
         pictures.Phase = [this](int i) { return FScheme->PhaseImage(i); };
+        pictures.Cycle = [this](int i) { return TimingDiagramPng(*FProject, i); };
     }
     // A failed build names its reason; an old passport at the path is not
     // shown as if it were the new one.

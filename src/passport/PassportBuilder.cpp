@@ -168,7 +168,8 @@ void BuildPassport(const TProject& project, const std::string& outputPath,
         options.TempDir.empty() ? fs::temp_directory_path(ec).string() : options.TempDir;
     TWorkFolder work(tempDir.empty() ? std::string("/tmp") : tempDir);
 
-    // The pictures in phase order, the scheme, then the data.
+    // The pictures in phase order, the cycles' diagrams, the scheme, then the
+    // data.
     std::vector<std::string> generated;
     if (pictures.Phase) {
         for (int i = 0; i < project.PhaseCount(); ++i) {
@@ -177,6 +178,16 @@ void BuildPassport(const TProject& project, const std::string& outputPath,
                 continue;
             const std::string path = work.File("Phase_" + std::to_string(i) + ".gif");
             WriteFile(path, gif);
+            generated.push_back(path);
+        }
+    }
+    if (pictures.Cycle) {
+        for (int i = 0; i < project.CycleList().Count(); ++i) {
+            const std::string png = pictures.Cycle(i);
+            if (png.empty())
+                continue;
+            const std::string path = work.File("Cycle_" + std::to_string(i) + ".png");
+            WriteFile(path, png);
             generated.push_back(path);
         }
     }

@@ -22,6 +22,8 @@ inline constexpr const char* kPassportNotCreated = "Отчет не создан
 struct TPassportPictures {
     std::function<std::string()> Scheme;
     std::function<std::string(int phaseIndex)> Phase;
+    // The timing diagram of a cycle (by its place in the cycle list), PNG.
+    std::function<std::string(int cycleIndex)> Cycle;
 };
 
 struct TPassportOptions {

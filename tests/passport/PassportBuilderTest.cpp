@@ -88,7 +88,7 @@ class PassportBuild : public ::testing::Test {
     std::unique_ptr<TConfiguration> Config = test::CatalogueFromText(test::kSmallCatalogue);
     TProject P{*Config};
     test::TempDir Template, Temp, Out, Log;
-    TPassportPictures Pictures{[] { return kGif; }, [](int) { return kGif; }};
+    TPassportPictures Pictures{[] { return kGif; }, [](int) { return kGif; }, nullptr};
 
     void SetUp() override {
         P.NewProject(Config->ModelList[0]);
@@ -138,6 +138,11 @@ class PassportBuild : public ::testing::Test {
 
 TEST_F(PassportBuild, ProjectListsTemplateFilesThenPicturesAndData) {
     ASSERT_EQ(P.PhaseCount(), 5);
+    // Two cycles, each with its timing diagram.
+    P.AddCycle();
+    P.AddCycle();
+    ASSERT_EQ(P.CycleList().Count(), 2);
+    Pictures.Cycle = [](int i) { return "PNG" + std::to_string(i); };
     Compiler("printf 'ITSF' > \"$out\"");
     const std::string out = Out.File("Cross.chm");
     ASSERT_EQ(Build(out), "");
@@ -154,17 +159,19 @@ TEST_F(PassportBuild, ProjectListsTemplateFilesThenPicturesAndData) {
                            Template.File("index.htm") + "\r\n";
     for (int i = 0; i < 5; ++i)
         expected += dir + "/Phase_" + std::to_string(i) + ".gif\r\n";
+    expected += dir + "/Cycle_0.png\r\n" + dir + "/Cycle_1.png\r\n";
     expected += dir + "/Scheme.gif\r\n" + dir + "/General.js\r\n" + dir +
                 "/Conflicts.js\r\n[INFOTYPES]\r\n";
     EXPECT_EQ(hhp, expected);
     EXPECT_EQ(test::ReadBytes(Log.File("work.txt")),
-              "Conflicts.js\nGeneral.js\nPhase_0.gif\nPhase_1.gif\nPhase_2.gif\nPhase_3.gif\n"
+              "Conflicts.js\nCycle_0.png\nCycle_1.png\nGeneral.js\nPhase_0.gif\nPhase_1.gif\nPhase_"
+              "2.gif\nPhase_3.gif\n"
               "Phase_4.gif\nScheme.gif\nTemp.Hhp\n");
 }
 
 TEST_F(PassportBuild, NoPicturesWhenThereIsNoneToGive) {
     Compiler("printf 'ITSF' > \"$out\"");
-    Pictures = {nullptr, [](int i) { return i == 1 ? kGif : std::string(); }};
+    Pictures = {nullptr, [](int i) { return i == 1 ? kGif : std::string(); }, nullptr};
     ASSERT_EQ(Build(Out.File("a.chm")), "");
     const std::string hhp = test::ReadBytes(Log.File("project.hhp"));
     EXPECT_NE(hhp.find("/Phase_1.gif\r\n"), std::string::npos);
@@ -224,7 +231,7 @@ TEST(PassportTemplate, CompilesTheSample) {
     o.TemplateDir = PassportTemplateDir(TRALCON_BIN_DIR);
     o.TempDir = temp.Path();
     BuildPassport(*loaded.Project, out.File("Паспорт.chm"),
-                  {[] { return kGif; }, [](int) { return kGif; }}, o);
+                  {[] { return kGif; }, [](int) { return kGif; }, nullptr}, o);
     const std::string chm = test::ReadBytes(out.File("Паспорт.chm"));
     EXPECT_EQ(chm.substr(0, 4), "ITSF");
     EXPECT_TRUE(fs::is_empty(temp.Path()));

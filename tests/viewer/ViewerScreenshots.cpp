@@ -2,6 +2,7 @@
 // and its phase sequence. viewer_screenshots OUTPUT_DIR. Not a test; run it
 // under Xvfb.
 
+#include "diagram/TimingDiagram.h"
 #include "passport/PassportBuilder.h"
 #include "persistence/Config.h"
 #include "persistence/ProjExp.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     TPassportPictures pictures;
     pictures.Scheme = [&] { return WriteSchemeImage(*loaded.Scheme, *loaded.Project); };
     pictures.Phase = [&](int i) { return WritePhaseImage(*loaded.Scheme, *loaded.Project, i); };
+    pictures.Cycle = [&](int i) { return TimingDiagramPng(*loaded.Project, i); };
     BuildPassport(*loaded.Project, chm, pictures, o);
 
     QString error;

@@ -2,15 +2,18 @@
 #include "viewer/ChmViewer.h"
 
 #include "TestUtil.h"
+#include "cli/Cli.h"
 #include "passport/PassportBuilder.h"
 #include "persistence/Config.h"
 #include "persistence/ProjExp.h"
+#include "scheme/SchemeGif.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 namespace tralcon {
 namespace {
@@ -40,7 +43,8 @@ class CompiledSample : public ::testing::Test {
         TPassportOptions o;
         o.TemplateDir = PassportTemplateDir(TRALCON_BIN_DIR);
         o.Now = [] { return kDate; };
-        BuildPassport(*Loaded->Project, Chm(), {[] { return kGif; }, [](int) { return kGif; }}, o);
+        BuildPassport(*Loaded->Project, Chm(),
+                      {[] { return kGif; }, [](int) { return kGif; }, nullptr}, o);
     }
     static void TearDownTestSuite() {
         delete Dir;
@@ -122,6 +126,37 @@ TEST_F(CompiledSample, PrintsThePagesToPdf) {
     error.clear();
     EXPECT_FALSE(PrintChmToPdf(Chm(), "index.htm", out.File("no/q.pdf"), &error));
     EXPECT_NE(error.find("Не удалось записать файл"), std::string::npos) << error;
+}
+
+// The passport of the command line carries the scheme's own pictures and a
+// timing diagram per cycle.
+TEST(CommandLinePassport, CarriesTheSchemesPicturesAndTheCyclesDiagrams) {
+    if (!HaveChmcmd())
+        GTEST_SKIP() << "chmcmd (fp-utils) is not installed";
+    test::TempDir dir;
+    const std::string out = dir.File("passport.chm");
+    std::ostringstream o, e;
+    ASSERT_EQ(
+        cli::RunCli(
+            {"passport", std::string(TRALCON_SOURCE_DIR) + "/data/examples/Sample.NVT", "-o", out},
+            o, e),
+        0)
+        << e.str();
+    TChmArchive chm(out);
+    ASSERT_TRUE(chm.Valid());
+    std::string bytes;
+    for (const char* gif : {"/Scheme.gif", "/Phase_0.gif", "/Phase_3.gif"}) {
+        ASSERT_TRUE(chm.Read(gif, &bytes)) << gif;
+        const std::optional<TGifImage> picture = DecodeGif(bytes);
+        ASSERT_TRUE(picture.has_value()) << gif;
+        EXPECT_EQ(picture->Width, 200) << gif;
+        EXPECT_EQ(picture->Height, 200) << gif;
+    }
+    for (const char* png : {"/Cycle_0.png", "/Cycle_1.png"}) {
+        ASSERT_TRUE(chm.Read(png, &bytes)) << png;
+        EXPECT_EQ(bytes.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8)) << png;
+    }
+    EXPECT_FALSE(chm.Read("/Cycle_2.png", &bytes));
 }
 
 } // namespace
