@@ -92,6 +92,11 @@ TSchemeForm::TSchemeForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 }
 
 TSchemeForm::~TSchemeForm() {
+    // Nothing may reach this window's handlers while its children go (the
+    // focus leaves them, the tree empties).
+    QObject::disconnect(qApp, nullptr, this, nullptr);
+    CRScheme->disconnect(this);
+    vtScheme->disconnect(this);
     // The control goes before the document it points into.
     CRScheme->SetScheme(nullptr);
 }
