@@ -171,26 +171,22 @@ void BuildPassport(const TProject& project, const std::string& outputPath,
     // The pictures in phase order, the cycles' diagrams, the scheme, then the
     // data.
     std::vector<std::string> generated;
-    if (pictures.Phase) {
-        for (int i = 0; i < project.PhaseCount(); ++i) {
-            const std::string gif = pictures.Phase(i);
-            if (gif.empty())
+    // One picture per item, named by its place; an empty one is left out.
+    auto numbered = [&](const std::function<std::string(int)>& picture, int count,
+                        const std::string& prefix, const std::string& suffix) {
+        if (!picture)
+            return;
+        for (int i = 0; i < count; ++i) {
+            const std::string bytes = picture(i);
+            if (bytes.empty())
                 continue;
-            const std::string path = work.File("Phase_" + std::to_string(i) + ".gif");
-            WriteFile(path, gif);
+            const std::string path = work.File(prefix + std::to_string(i) + suffix);
+            WriteFile(path, bytes);
             generated.push_back(path);
         }
-    }
-    if (pictures.Cycle) {
-        for (int i = 0; i < project.CycleList().Count(); ++i) {
-            const std::string png = pictures.Cycle(i);
-            if (png.empty())
-                continue;
-            const std::string path = work.File("Cycle_" + std::to_string(i) + ".png");
-            WriteFile(path, png);
-            generated.push_back(path);
-        }
-    }
+    };
+    numbered(pictures.Phase, project.PhaseCount(), "Phase_", ".gif");
+    numbered(pictures.Cycle, project.CycleList().Count(), "Cycle_", ".png");
     if (pictures.Scheme) {
         const std::string gif = pictures.Scheme();
         if (!gif.empty()) {

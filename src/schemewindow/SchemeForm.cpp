@@ -402,16 +402,19 @@ void TSchemeForm::FocusChanged() {
     FInFocusChange = false;
 }
 
-void TSchemeForm::CRSchemeSelect() {
+TSchemeNode TSchemeForm::SelectionNode() const {
     TvxSchemeObject* o = CRScheme->SelectedObject();
-    TSchemeNode target;
-    if (o != nullptr) {
-        target = {TSchemeNode::lvObject, Scheme().RowOf(o), o, -1};
-        if (auto* arrow = dynamic_cast<TvxArrow*>(o);
-            arrow != nullptr && arrow->Points().SelectedPoint() != nullptr)
-            target = {TSchemeNode::lvPoint, target.Row, o,
-                      arrow->Points().IndexOf(arrow->Points().SelectedPoint())};
-    }
+    if (o == nullptr)
+        return {};
+    if (auto* arrow = dynamic_cast<TvxArrow*>(o);
+        arrow != nullptr && arrow->Points().SelectedPoint() != nullptr)
+        return {TSchemeNode::lvPoint, Scheme().RowOf(o), o,
+                arrow->Points().IndexOf(arrow->Points().SelectedPoint())};
+    return {TSchemeNode::lvObject, Scheme().RowOf(o), o, -1};
+}
+
+void TSchemeForm::CRSchemeSelect() {
+    const TSchemeNode target = SelectionNode();
     if (vtScheme->ItemOf(target) != vtScheme->currentItem())
         FocusNode(target);
     UpdatePropertyPage();
@@ -427,14 +430,8 @@ void TSchemeForm::CRSchemeChange(TvxSchemeObject*) {
         if (Scheme().RowOf(o) < 0 && row >= 0)
             Scheme().AttachObject(o, row);
     }
-    TSchemeNode target;
-    if (TvxSchemeObject* o = CRScheme->SelectedObject()) {
-        target = {TSchemeNode::lvObject, Scheme().RowOf(o), o, -1};
-        if (auto* arrow = dynamic_cast<TvxArrow*>(o);
-            arrow != nullptr && arrow->Points().SelectedPoint() != nullptr)
-            target = {TSchemeNode::lvPoint, target.Row, o,
-                      arrow->Points().IndexOf(arrow->Points().SelectedPoint())};
-    } else {
+    TSchemeNode target = SelectionNode();
+    if (target.Level == TSchemeNode::lvNone) {
         target = vtScheme->FocusedNode();
         target = {target.Row >= 0 ? TSchemeNode::lvRow : TSchemeNode::lvNone, target.Row, nullptr,
                   -1};

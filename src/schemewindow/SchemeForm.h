@@ -118,6 +118,9 @@ class TSchemeForm : public QWidget, public TSchemeLink {
     void UpdatePropertyPage();
     void SetModified();
     int FocusedRow() const;
+    // The node of the control's selection: its selected point's, else its
+    // own; none without a selection.
+    TSchemeNode SelectionNode() const;
     TvxArrow* SelectedArrow() const;
 
     QWidget* FEditor = nullptr;

@@ -25,6 +25,7 @@ class TSchemeLink {
     // The project on show (the rows of its signals are the scheme's rows).
     virtual void SetProject(const TProject* project) { FProject = project; }
     TSchemeDocument& Scheme() { return *FScheme; }
+    const TSchemeDocument& Scheme() const { return *FScheme; }
     // The scheme read with a project file.
     virtual void SetScheme(std::unique_ptr<TSchemeDocument> scheme);
 
