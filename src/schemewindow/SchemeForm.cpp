@@ -27,14 +27,6 @@ namespace tralcon {
 
 namespace {
 
-struct TQuiet {
-    int& Count;
-    explicit TQuiet(int& c) : Count(c) { ++Count; }
-    ~TQuiet() { --Count; }
-    TQuiet(const TQuiet&) = delete;
-    TQuiet& operator=(const TQuiet&) = delete;
-};
-
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -86,7 +78,7 @@ TSchemeForm::TSchemeForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
     BuildLayout();
     BuildPresets();
     Rebuild();
-    FReported = SchemeBytes(Scheme());
+    NoteReported();
     if (const QScreen* s = screen(); s != nullptr)
         move(s->availableGeometry().center() - rect().center());
 }
@@ -505,6 +497,10 @@ void TSchemeForm::UpdatePropertyPage() {
     Properties->ShowTrend(Q(FProject->TrendName(n.Row)), o, objectNumber, point, pointNumber);
 }
 
+void TSchemeForm::NoteReported() {
+    FReported = SchemeBytes(Scheme());
+}
+
 void TSchemeForm::SetModified() {
     std::string now = SchemeBytes(Scheme());
     if (now == FReported)
@@ -549,58 +545,6 @@ void TSchemeForm::InsertCopy() {
     CRScheme->GestureEnd(copy);
     if (copy != nullptr)
         copy->EndChange();
-}
-
-void TSchemeForm::AddPreset(int tag) {
-    struct TShape {
-        std::vector<std::pair<TPoint, int>> Points;
-        bool StartHead;
-    };
-    static const TShape kShapes[14] = {
-        {{{{10, 140}, 0}, {{10, 10}, 0}}, false},
-        {{{{10, 10}, 0}, {{140, 10}, 0}}, false},
-        {{{{10, 10}, 0}, {{10, 140}, 0}}, false},
-        {{{{140, 10}, 0}, {{10, 10}, 0}}, false},
-        {{{{50, 50}, 0}, {{10, 50}, 20}, {{10, 10}, 0}}, false},
-        {{{{10, 50}, 0}, {{10, 10}, 20}, {{50, 10}, 0}}, false},
-        {{{{10, 10}, 0}, {{50, 10}, 20}, {{50, 50}, 0}}, false},
-        {{{{50, 10}, 0}, {{50, 50}, 20}, {{10, 50}, 0}}, false},
-        {{{{10, 50}, 0}, {{50, 50}, 20}, {{50, 10}, 0}}, false},
-        {{{{10, 10}, 0}, {{10, 50}, 20}, {{50, 50}, 0}}, false},
-        {{{{50, 10}, 0}, {{10, 10}, 20}, {{10, 50}, 0}}, false},
-        {{{{50, 50}, 0}, {{50, 10}, 20}, {{10, 10}, 0}}, false},
-        {{{{20, 100}, 0}, {{20, 10}, 0}}, true},
-        {{{{100, 20}, 0}, {{10, 20}, 0}}, true},
-    };
-    const int row = FocusedRow();
-    if (row < 0 || FProject == nullptr || tag < 1 || tag > 15)
-        return;
-    CRScheme->BeginUpdate();
-    TvxSchemeObject* added = nullptr;
-    if (tag == 15) {
-        auto label = std::make_unique<TvxTrendLabel>();
-        label->SetText(FProject->TrendName(row));
-        added = CRScheme->AddObject(std::move(label));
-        Scheme().AttachObject(added, row, 0);
-    } else {
-        auto arrow = std::make_unique<TvxArrow>();
-        const TShape& shape = kShapes[tag - 1];
-        for (const auto& [at, radius] : shape.Points)
-            arrow->Points().AddPoint(at, radius);
-        if (shape.StartHead)
-            arrow->Points().SetStartHead(true);
-        arrow->Points().SetColor(kTrajectoryGreen);
-        arrow->Points().SetEndHead(true);
-        added = CRScheme->AddObject(std::move(arrow), row);
-    }
-    {
-        const QSignalBlocker block(vtScheme);
-        vtScheme->Rebuild(Scheme(), FProject);
-    }
-    CRScheme->SelectObject(added);
-    CRScheme->EndUpdate();
-    CRScheme->setFocus(Qt::OtherFocusReason);
-    SetModified();
 }
 
 bool TSchemeForm::LoadBackground(const QString& path) {
@@ -651,146 +595,6 @@ void TSchemeForm::ToggleEditor() {
     actSchemeEdit->setIcon(
         SchemeButtonIcon(FEditorHidden ? TSchemeButton::ShowEditor : TSchemeButton::HideEditor));
     actSchemeEdit->setToolTip(actSchemeEdit->text());
-}
-
-// ---- what the main window tells -----------------------------------------------
-
-void TSchemeForm::SetProject(const TProject* project) {
-    TSchemeLink::SetProject(project);
-}
-
-void TSchemeForm::SetScheme(std::unique_ptr<TSchemeDocument> scheme) {
-    const TQuiet quiet(FQuiet);
-    CRScheme->SetScheme(nullptr);
-    TSchemeLink::SetScheme(std::move(scheme));
-    CRScheme->SetScheme(&Scheme());
-    {
-        const QSignalBlocker block(vtScheme);
-        vtScheme->Rebuild(Scheme(), FProject);
-        vtScheme->FocusNode(nullptr);
-    }
-    RefreshLabelTexts();
-    FocusChanged();
-    FReported = SchemeBytes(Scheme());
-}
-
-void TSchemeForm::ClearScheme() {
-    const TQuiet quiet(FQuiet);
-    CRScheme->SelectObject(nullptr);
-    TSchemeLink::ClearScheme();
-    CRScheme->SetScheme(&Scheme());
-    {
-        const QSignalBlocker block(vtScheme);
-        vtScheme->Rebuild(Scheme(), FProject);
-    }
-    Properties->ShowNone();
-    FReported = SchemeBytes(Scheme());
-    UpdateActions();
-}
-
-void TSchemeForm::SchemeTrendsAdded(int row) {
-    const TQuiet quiet(FQuiet);
-    const int before = Scheme().RowCount();
-    TSchemeLink::SchemeTrendsAdded(row);
-    {
-        const QSignalBlocker block(vtScheme);
-        vtScheme->Rebuild(Scheme(), FProject);
-    }
-    if (Scheme().RowCount() > before)
-        FocusNode({TSchemeNode::lvRow, std::min(row, Scheme().RowCount() - 1), nullptr, -1});
-    RefreshLabelTexts();
-    FReported = SchemeBytes(Scheme());
-}
-
-void TSchemeForm::SchemeTrendsRemoved(int row) {
-    const TQuiet quiet(FQuiet);
-    const TSchemeNode focused = vtScheme->FocusedNode();
-    CRScheme->BeginUpdate();
-    TSchemeLink::SchemeTrendsRemoved(row);
-    // The selection may have gone with its row; the control must forget it
-    // without touching it.
-    CRScheme->ObjectsChanged();
-    {
-        const QSignalBlocker block(vtScheme);
-        vtScheme->Rebuild(Scheme(), FProject);
-    }
-    CRScheme->EndUpdate();
-    TSchemeNode next = focused;
-    if (vtScheme->ItemOf(next) == nullptr || next.Level == TSchemeNode::lvNone) {
-        const int rows = Scheme().RowCount();
-        next = rows == 0 ? TSchemeNode{}
-                         : TSchemeNode{TSchemeNode::lvRow, std::min(std::max(row, 0), rows - 1),
-                                       nullptr, -1};
-    } else if (focused.Row > row) {
-        next = {};
-    }
-    if (next.Level != TSchemeNode::lvNone)
-        FocusNode(next);
-    else
-        FocusChanged();
-    RefreshLabelTexts();
-    FReported = SchemeBytes(Scheme());
-}
-
-void TSchemeForm::SchemeRemoveCallGroups() {
-    const TQuiet quiet(FQuiet);
-    CRScheme->BeginUpdate();
-    TSchemeLink::SchemeRemoveCallGroups();
-    CRScheme->ObjectsChanged();
-    {
-        const QSignalBlocker block(vtScheme);
-        vtScheme->Rebuild(Scheme(), FProject);
-    }
-    CRScheme->EndUpdate();
-    FocusChanged();
-    RefreshLabelTexts();
-    FReported = SchemeBytes(Scheme());
-}
-
-void TSchemeForm::SchemeSelectTrend(int row) {
-    const TQuiet quiet(FQuiet);
-    if (FInFocusChange)
-        return;
-    if (row >= 0 && vtScheme->RowItem(row) != nullptr)
-        FocusNode({TSchemeNode::lvRow, row, nullptr, -1});
-    else
-        FocusNode({});
-}
-
-void TSchemeForm::ShowPhaseOnScheme(const TPhase* phase) {
-    if (FProject == nullptr)
-        return;
-    {
-        const QSignalBlocker block(vtScheme);
-        vtScheme->FocusNode(nullptr);
-    }
-    CRScheme->BeginUpdate();
-    CRScheme->SelectObject(nullptr);
-    ShowPhaseView(Scheme(), GreenRows(*FProject, phase));
-    CRScheme->EndUpdate();
-    Properties->ShowPhase(Q(FProject->PhaseNumberText(phase)));
-    vtScheme->viewport()->update();
-    UpdateActions();
-}
-
-void TSchemeForm::ShowScheme() {
-    show();
-    raise();
-    activateWindow();
-}
-
-std::string TSchemeForm::SchemeImage() {
-    CRScheme->SelectObject(nullptr);
-    std::string gif = TSchemeLink::SchemeImage();
-    CRScheme->Invalidate();
-    return gif;
-}
-
-std::string TSchemeForm::PhaseImage(int index) {
-    CRScheme->SelectObject(nullptr);
-    std::string gif = TSchemeLink::PhaseImage(index);
-    CRScheme->Invalidate();
-    return gif;
 }
 
 } // namespace tralcon

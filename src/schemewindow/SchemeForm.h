@@ -117,6 +117,8 @@ class TSchemeForm : public QWidget, public TSchemeLink {
     void RefreshLabelTexts();
     void UpdatePropertyPage();
     void SetModified();
+    // The scheme as it stands is the one reported (read, not edited).
+    void NoteReported();
     int FocusedRow() const;
     // The node of the control's selection: its selected point's, else its
     // own; none without a selection.

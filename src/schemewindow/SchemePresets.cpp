@@ -2,6 +2,8 @@
 
 #include "schemewindow/SchemeForm.h"
 
+#include "model/Project.h"
+#include "scheme/SchemeScene.h"
 #include "widgets/MenuStyle.h"
 
 #include <QAction>
@@ -94,6 +96,58 @@ void TSchemeForm::BuildPresets() {
     QAction* label = PopupCurves->addAction(QStringLiteral("Ярлычок"));
     label->setObjectName(QStringLiteral("N24"));
     connect(label, &QAction::triggered, this, [this] { AddPreset(15); });
+}
+
+void TSchemeForm::AddPreset(int tag) {
+    struct TShape {
+        std::vector<std::pair<TPoint, int>> Points;
+        bool StartHead;
+    };
+    static const TShape kShapes[14] = {
+        {{{{10, 140}, 0}, {{10, 10}, 0}}, false},
+        {{{{10, 10}, 0}, {{140, 10}, 0}}, false},
+        {{{{10, 10}, 0}, {{10, 140}, 0}}, false},
+        {{{{140, 10}, 0}, {{10, 10}, 0}}, false},
+        {{{{50, 50}, 0}, {{10, 50}, 20}, {{10, 10}, 0}}, false},
+        {{{{10, 50}, 0}, {{10, 10}, 20}, {{50, 10}, 0}}, false},
+        {{{{10, 10}, 0}, {{50, 10}, 20}, {{50, 50}, 0}}, false},
+        {{{{50, 10}, 0}, {{50, 50}, 20}, {{10, 50}, 0}}, false},
+        {{{{10, 50}, 0}, {{50, 50}, 20}, {{50, 10}, 0}}, false},
+        {{{{10, 10}, 0}, {{10, 50}, 20}, {{50, 50}, 0}}, false},
+        {{{{50, 10}, 0}, {{10, 10}, 20}, {{10, 50}, 0}}, false},
+        {{{{50, 50}, 0}, {{50, 10}, 20}, {{10, 10}, 0}}, false},
+        {{{{20, 100}, 0}, {{20, 10}, 0}}, true},
+        {{{{100, 20}, 0}, {{10, 20}, 0}}, true},
+    };
+    const int row = FocusedRow();
+    if (row < 0 || FProject == nullptr || tag < 1 || tag > 15)
+        return;
+    CRScheme->BeginUpdate();
+    TvxSchemeObject* added = nullptr;
+    if (tag == 15) {
+        auto label = std::make_unique<TvxTrendLabel>();
+        label->SetText(FProject->TrendName(row));
+        added = CRScheme->AddObject(std::move(label));
+        Scheme().AttachObject(added, row, 0);
+    } else {
+        auto arrow = std::make_unique<TvxArrow>();
+        const TShape& shape = kShapes[tag - 1];
+        for (const auto& [at, radius] : shape.Points)
+            arrow->Points().AddPoint(at, radius);
+        if (shape.StartHead)
+            arrow->Points().SetStartHead(true);
+        arrow->Points().SetColor(kTrajectoryGreen);
+        arrow->Points().SetEndHead(true);
+        added = CRScheme->AddObject(std::move(arrow), row);
+    }
+    {
+        const QSignalBlocker block(vtScheme);
+        vtScheme->Rebuild(Scheme(), FProject);
+    }
+    CRScheme->SelectObject(added);
+    CRScheme->EndUpdate();
+    CRScheme->setFocus(Qt::OtherFocusReason);
+    SetModified();
 }
 
 } // namespace tralcon
