@@ -12,8 +12,6 @@ namespace {
 
 enum TRole { rLevel = Qt::UserRole + 1, rRow, rObject, rPoint };
 
-const QColor kFrame{0, 60, 115};
-
 QTreeWidgetItem* MakeItem(const TSchemeNode& n) {
     auto* item = new QTreeWidgetItem;
     item->setData(0, rLevel, n.Level);
