@@ -6,7 +6,11 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace tralcon {
 namespace {
@@ -43,10 +47,10 @@ TEST(SchemeGif, FullPaletteAndTransparency) {
     EXPECT_EQ(decoded->TransparentIndex, 200);
 }
 
-// An interlaced frame placed inside a larger screen, written with giflib
-// directly: rows come back in picture order and at the frame's place.
-TEST(SchemeGif, InterlacedFrameAtAnOffsetLandsInPlace) {
-    const int w = 6, h = 11;
+// One frame of 16 colours inside a screen whose background index is 3,
+// written with giflib directly; every pixel of frame row r is r.
+std::string FrameOnScreen(int screenW, int screenH, int left, int top, int w, int h,
+                          bool interlace) {
     std::string out;
     int error = 0;
     GifFileType* gif = EGifOpen(
@@ -56,34 +60,73 @@ TEST(SchemeGif, InterlacedFrameAtAnOffsetLandsInPlace) {
             return n;
         },
         &error);
-    ASSERT_NE(gif, nullptr);
+    if (gif == nullptr)
+        throw std::runtime_error("EGifOpen");
     GifColorType colours[16] = {};
     for (int i = 0; i < 16; ++i)
         colours[i] = {static_cast<GifByteType>(i * 10), 0, 0};
     ColorMapObject* map = GifMakeMapObject(16, colours);
-    ASSERT_EQ(EGifPutScreenDesc(gif, 10, 20, 4, 3, map), GIF_OK);
-    ASSERT_EQ(EGifPutImageDesc(gif, 2, 5, w, h, true, nullptr), GIF_OK);
-    const int order[] = {0, 8, 4, 2, 6, 10, 1, 3, 5, 7, 9};
-    for (int row : order) {
-        GifPixelType line[w];
-        for (int x = 0; x < w; ++x)
-            line[x] = static_cast<GifPixelType>(row);
-        ASSERT_EQ(EGifPutLine(gif, line, w), GIF_OK);
+    bool ok = EGifPutScreenDesc(gif, screenW, screenH, 4, 3, map) == GIF_OK &&
+              EGifPutImageDesc(gif, left, top, w, h, interlace, nullptr) == GIF_OK;
+    std::vector<int> order;
+    if (interlace) {
+        for (auto [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+            for (int y = start; y < h; y += step)
+                order.push_back(y);
+    } else {
+        for (int y = 0; y < h; ++y)
+            order.push_back(y);
     }
-    ASSERT_EQ(EGifCloseFile(gif, &error), GIF_OK);
+    std::vector<GifPixelType> line(static_cast<std::size_t>(w));
+    for (int row : order) {
+        std::fill(line.begin(), line.end(), static_cast<GifPixelType>(row & 15));
+        ok = ok && EGifPutLine(gif, line.data(), w) == GIF_OK;
+    }
+    ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
     GifFreeMapObject(map);
+    if (!ok)
+        throw std::runtime_error("writing the test GIF");
+    return out;
+}
 
-    auto decoded = DecodeGif(out);
-    ASSERT_TRUE(decoded);
-    ASSERT_EQ(decoded->Width, 10);
-    ASSERT_EQ(decoded->Height, 20);
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 10; ++x) {
-            bool inside = x >= 2 && x < 2 + w && y >= 5 && y < 5 + h;
-            int expected = inside ? y - 5 : 3; // outside: the background index
-            ASSERT_EQ(decoded->Pixels[static_cast<std::size_t>(y * 10 + x)], expected)
-                << x << "," << y;
-        }
+// Rows come back in picture order and at the frame's place; what lies
+// outside the screen is cut off, and the rest keeps the background index.
+TEST(SchemeGif, FramesLandInPlaceAndAreClippedToTheScreen) {
+    struct TCase {
+        int Left, Top, W, H;
+        bool Interlace;
+    } cases[] = {
+        {2, 5, 6, 11, true},   // inside, interlaced
+        {2, 5, 6, 11, false},  // inside
+        {7, 15, 6, 9, false},  // over the right and bottom edges
+        {7, 15, 6, 9, true},   // the same, interlaced
+        {12, 0, 3, 3, false},  // wholly right of the screen
+        {0, 0, 10, 20, false}, // the whole screen
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Left << "," << c.Top << " " << c.W << "x" << c.H
+                                        << (c.Interlace ? " interlaced" : ""));
+        auto decoded = DecodeGif(FrameOnScreen(10, 20, c.Left, c.Top, c.W, c.H, c.Interlace));
+        ASSERT_TRUE(decoded);
+        ASSERT_EQ(decoded->Width, 10);
+        ASSERT_EQ(decoded->Height, 20);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 10; ++x) {
+                bool inside = x >= c.Left && x < c.Left + c.W && y >= c.Top && y < c.Top + c.H;
+                int expected = inside ? (y - c.Top) & 15 : 3;
+                ASSERT_EQ(decoded->Pixels[static_cast<std::size_t>(y * 10 + x)], expected)
+                    << x << "," << y;
+            }
+    }
+}
+
+// The longest sides the decoder takes, one row or column of them.
+TEST(SchemeGif, SidesUpToTheLimitAreRead) {
+    for (auto [w, h] : {std::pair{kGifMaxSide, 1}, {1, kGifMaxSide}}) {
+        auto decoded = DecodeGif(FrameOnScreen(w, h, 0, 0, w, h, false));
+        ASSERT_TRUE(decoded) << w << "x" << h;
+        EXPECT_EQ(decoded->Pixels.size(), static_cast<std::size_t>(kGifMaxSide));
+    }
 }
 
 TEST(SchemeGif, EveryTruncationIsUnreadable) {
