@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace tralcon;
     // A screen past 512 x 512 pixels runs the same code as a smaller one,
     // only longer: 76 bytes can claim 4096 x 4096 and cost seconds a run.
-    // Sides up to the limit and beyond still come through (4097 x 1); the
-    // unit tests keep the largest pictures.
+    // Sides up to the limit and beyond still come through (4097 x 1), and
+    // the unit tests read sides of 4096.
     if (size >= 10) {
         const long long width = data[6] | data[7] << 8;
         const long long height = data[8] | data[9] << 8;
